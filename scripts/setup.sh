@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the demo and the
+# benchmarks need. Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfreetype-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  fonts-dejavu-core fonts-wqy-microhei
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds everything once with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+build=${EINK_TEST_BUILD:-build-test}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEINK_SANITIZE=ON -DEINK_BENCH=OFF
+cmake --build "$build" -j"$(nproc)"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" --timeout 300
