@@ -1,0 +1,270 @@
+#include "zlist.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <list>
+#include <random>
+#include <vector>
+
+namespace {
+
+int slots[64];
+void* P(int i) { return &slots[i]; }
+
+// Nodes seen walking forward, checked against the backward walk and count.
+std::vector<void*> Walk(const ZPSList& l) {
+    std::vector<void*> fwd, back;
+    const ZPCList* prev = nullptr;
+    for (const ZPCList* n = l.first; n; n = n->next) {
+        EXPECT_EQ(n->prev, prev);
+        fwd.push_back(n->data);
+        prev = n;
+    }
+    EXPECT_EQ(l.last, prev);
+    for (const ZPCList* n = l.last; n; n = n->prev)
+        back.push_back(n->data);
+    std::reverse(back.begin(), back.end());
+    EXPECT_EQ(fwd, back);
+    EXPECT_EQ(l.count, int(fwd.size()));
+    return fwd;
+}
+
+std::vector<void*> V(std::initializer_list<int> idx) {
+    std::vector<void*> v;
+    for (int i : idx)
+        v.push_back(P(i));
+    return v;
+}
+
+TEST(ZPSList, FieldsKeepTheirDocumentedOrder) {
+    static_assert(offsetof(ZPSList, count) < offsetof(ZPSList, first));
+    static_assert(offsetof(ZPSList, first) < offsetof(ZPSList, last));
+    static_assert(offsetof(ZPSList, last) < offsetof(ZPSList, allowDuplicates));
+    static_assert(offsetof(ZPCList, data) == 0);
+    static_assert(offsetof(ZPCList, data) < offsetof(ZPCList, extra));
+    static_assert(offsetof(ZPCList, extra) < offsetof(ZPCList, prev));
+    static_assert(offsetof(ZPCList, prev) < offsetof(ZPCList, next));
+    static_assert(offsetof(ZMSList, count) < offsetof(ZMSList, allowDuplicates));
+    static_assert(offsetof(ZMSList, allowDuplicates) < offsetof(ZMSList, first));
+    static_assert(offsetof(ZMSList, first) < offsetof(ZMSList, last));
+    static_assert(offsetof(ZMCList, key) == 0);
+    static_assert(offsetof(ZMCList, key) < offsetof(ZMCList, data));
+    static_assert(offsetof(ZMCList, data) < offsetof(ZMCList, prev));
+    static_assert(offsetof(ZMCList, prev) < offsetof(ZMCList, next));
+    ZPSList a(7), b(0);
+    EXPECT_EQ(a.allowDuplicates, 1);
+    EXPECT_EQ(b.allowDuplicates, 0);
+    EXPECT_EQ(a.count, 0);
+    EXPECT_EQ(a.first, nullptr);
+    EXPECT_EQ(a.last, nullptr);
+}
+
+TEST(ZPSList, InsertOutsideTheListAppendsAndInsertAtZeroMakesTheHead) {
+    ZPSList l(0);
+    ASSERT_EQ(l.AppendItem(P(1)), 0);
+    ASSERT_EQ(l.AppendItem(P(2)), 0);
+    EXPECT_EQ(l.InsertItem(5, P(3)), 0);
+    EXPECT_EQ(Walk(l), V({1, 2, 3}));
+    EXPECT_EQ(l.InsertItem(-1, P(4)), 0);
+    EXPECT_EQ(Walk(l), V({1, 2, 3, 4}));
+    EXPECT_EQ(l.InsertItem(0, P(5)), 0);
+    EXPECT_EQ(l.FindIndexByData(P(5)), 0);
+    EXPECT_EQ(l.first->data, P(5));
+    EXPECT_EQ(l.InsertItem(2, P(6)), 0);
+    EXPECT_EQ(Walk(l), V({5, 1, 6, 2, 3, 4}));
+    // Inserting at count appends.
+    EXPECT_EQ(l.InsertItem(6, P(7)), 0);
+    EXPECT_EQ(Walk(l), V({5, 1, 6, 2, 3, 4, 7}));
+    EXPECT_EQ(l.InsertItem(1, nullptr), -1);
+    EXPECT_EQ(l.InsertItem(1, P(2)), -1);
+    EXPECT_EQ(l.InsertItem(99, P(2)), -1);
+    EXPECT_EQ(l.count, 7);
+}
+
+TEST(ZPSList, DuplicatesAreRefusedUnlessAllowed) {
+    ZPSList single(0);
+    EXPECT_EQ(single.AppendItem(P(1)), 0);
+    EXPECT_EQ(single.AppendItem(P(1)), -1);
+    EXPECT_EQ(single.count, 1);
+    EXPECT_EQ(single.AppendItem(nullptr), -1);
+    EXPECT_EQ(single.count, 1);
+
+    ZPSList multi(1);
+    EXPECT_EQ(multi.AppendItem(P(1)), 0);
+    EXPECT_EQ(multi.AppendItem(P(2)), 0);
+    EXPECT_EQ(multi.AppendItemExtra(P(1), P(9)), 0);
+    EXPECT_EQ(Walk(multi), V({1, 2, 1}));
+    EXPECT_EQ(multi.last->extra, P(9));
+    EXPECT_EQ(multi.first->extra, nullptr);
+    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(1)), 2);
+    EXPECT_EQ(Walk(multi), V({2}));
+    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(1)), 0);
+    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(2)), 1);
+    EXPECT_EQ(Walk(multi), V({}));
+    EXPECT_EQ(RemoveItemByDataDuplicate(nullptr, P(2)), 0);
+}
+
+TEST(ZPSList, LookupAndRemovalByIndexAndData) {
+    ZPSList l(0);
+    EXPECT_EQ(l.FindItemByIndex(0), nullptr);
+    EXPECT_EQ(l.FindItemByData(P(1)), nullptr);
+    EXPECT_EQ(l.FindIndexByData(P(1)), -1);
+    EXPECT_EQ(l.RemoveItemByIndex(0), -1);
+    for (int i = 0; i < 5; i++)
+        l.AppendItem(P(i));
+    EXPECT_EQ(l.FindItemByIndex(-1), nullptr);
+    EXPECT_EQ(l.FindItemByIndex(5), nullptr);
+    EXPECT_EQ(l.FindDataByIndex(4), P(4));
+    EXPECT_EQ(l.FindDataByIndex(1), P(1));
+    EXPECT_EQ(l.FindDataByIndex(5), nullptr);
+    EXPECT_EQ(l.FindItemByData(P(3)), l.last->prev);
+    EXPECT_EQ(l.FindItemByData(nullptr), nullptr);
+    EXPECT_EQ(l.FindIndexByData(P(3)), 3);
+    EXPECT_EQ(l.FindIndexByData(nullptr), -1);
+
+    EXPECT_EQ(l.RemoveItemByIndex(0), 0); // head
+    EXPECT_EQ(l.RemoveItemByIndex(3), 0); // tail
+    EXPECT_EQ(l.RemoveItemByIndex(3), -1);
+    EXPECT_EQ(Walk(l), V({1, 2, 3}));
+    EXPECT_EQ(l.RemoveItemByData(P(2)), 0);
+    EXPECT_EQ(l.RemoveItemByData(P(2)), -1);
+    EXPECT_EQ(l.RemoveItemByData(nullptr), -1);
+    EXPECT_EQ(Walk(l), V({1, 3}));
+    l.clear();
+    EXPECT_EQ(Walk(l), V({}));
+    EXPECT_EQ(l.AppendItem(P(1)), 0); // usable after clear
+    EXPECT_EQ(Walk(l), V({1}));
+}
+
+TEST(ZMSList, KeyedAppendFindAndRemove) {
+    ZMSList l(0);
+    int p = 0, q = 0;
+    EXPECT_EQ(l.AppendItem("a", &p), 1);
+    EXPECT_EQ(l.AppendItem("a", &p), 0);
+    EXPECT_EQ(l.count, 1);
+    EXPECT_EQ(l.AppendItem("a", &q), 1);
+    EXPECT_EQ(l.count, 2);
+    EXPECT_EQ(l.FindItem("a"), &p);
+    EXPECT_STREQ(l.last->key, "a");
+    EXPECT_EQ(l.last->data, &q);
+
+    EXPECT_EQ(l.AppendItem(nullptr, &p), 0);
+    EXPECT_EQ(l.AppendItem("", &p), 0);
+    EXPECT_EQ(l.AppendItem("b", nullptr), 0);
+    EXPECT_EQ(l.count, 2);
+    EXPECT_EQ(l.FindItem(""), nullptr);
+    EXPECT_EQ(l.FindItem(nullptr), nullptr);
+    EXPECT_EQ(l.FindItem("A"), nullptr);
+    EXPECT_EQ(l.FindItem("ab"), nullptr);
+
+    // The key is copied: changing the caller's buffer changes nothing.
+    char key[] = "bb";
+    EXPECT_EQ(l.AppendItem(key, &q), 1);
+    key[0] = 'x';
+    EXPECT_EQ(l.FindItem("bb"), &q);
+    EXPECT_EQ(l.FindItem("xb"), nullptr);
+
+    EXPECT_EQ(l.RemoveItem("a"), 1); // the head, holding &p
+    EXPECT_EQ(l.FindItem("a"), &q);
+    EXPECT_EQ(l.first->data, &q);
+    EXPECT_EQ(l.first->prev, nullptr);
+    EXPECT_EQ(l.RemoveItem("bb"), 1); // the tail
+    EXPECT_EQ(l.last, l.first);
+    EXPECT_EQ(l.last->next, nullptr);
+    EXPECT_EQ(l.RemoveItem("zz"), 0);
+    EXPECT_EQ(l.RemoveItem(nullptr), 0);
+    EXPECT_EQ(l.count, 1);
+    l.clear();
+    EXPECT_EQ(l.count, 0);
+    EXPECT_EQ(l.first, nullptr);
+    EXPECT_EQ(l.last, nullptr);
+    EXPECT_EQ(l.FindItem("a"), nullptr);
+
+    ZMSList dup(1);
+    EXPECT_EQ(dup.AppendItem("k", &p), 1);
+    EXPECT_EQ(dup.AppendItem("k", &p), 1);
+    EXPECT_EQ(dup.count, 2);
+}
+
+// Thousands of random operations on a ZPSList and on a std::list model; after
+// each one the list must hold exactly the model's sequence, linked both ways.
+void RunAgainstModel(unsigned char allowDuplicates, unsigned seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    ZPSList l(allowDuplicates);
+    std::list<void*> model;
+    auto contains = [&](void* d) { return std::find(model.begin(), model.end(), d) != model.end(); };
+    auto refused = [&](void* d) { return !d || (!allowDuplicates && contains(d)); };
+    for (int step = 0; step < 20000; step++) {
+        void* d = pick(20) == 0 ? nullptr : P(pick(24));
+        int size = int(model.size());
+        int index = pick(size + 6) - 3; // also before the head and past the tail
+        switch (pick(10)) {
+        case 0:
+        case 1: {
+            int want = refused(d) ? -1 : 0;
+            if (want == 0) model.push_back(d);
+            ASSERT_EQ(l.AppendItem(d), want);
+            break;
+        }
+        case 2:
+        case 3: {
+            int want = refused(d) ? -1 : 0;
+            if (want == 0) model.insert(index >= 0 && index < size ? std::next(model.begin(), index) : model.end(), d);
+            ASSERT_EQ(l.InsertItem(index, d), want);
+            break;
+        }
+        case 4: {
+            bool ok = index >= 0 && index < size;
+            if (ok) model.erase(std::next(model.begin(), index));
+            ASSERT_EQ(l.RemoveItemByIndex(index), ok ? 0 : -1);
+            break;
+        }
+        case 5: {
+            auto it = std::find(model.begin(), model.end(), d);
+            bool ok = d && it != model.end();
+            if (ok) model.erase(it);
+            ASSERT_EQ(l.RemoveItemByData(d), ok ? 0 : -1);
+            break;
+        }
+        case 6: {
+            int want = d ? int(std::count(model.begin(), model.end(), d)) : 0;
+            model.remove(d);
+            ASSERT_EQ(RemoveItemByDataDuplicate(&l, d), want);
+            break;
+        }
+        case 7: {
+            void* want = index >= 0 && index < size ? *std::next(model.begin(), index) : nullptr;
+            ASSERT_EQ(l.FindDataByIndex(index), want);
+            break;
+        }
+        case 8: {
+            auto it = std::find(model.begin(), model.end(), d);
+            int want = d && it != model.end() ? int(std::distance(model.begin(), it)) : -1;
+            ASSERT_EQ(l.FindIndexByData(d), want);
+            ZPCList* node = l.FindItemByData(d);
+            ASSERT_EQ(node ? node->data : nullptr, want >= 0 ? d : nullptr);
+            break;
+        }
+        case 9:
+            if (pick(200) == 0) {
+                model.clear();
+                l.clear();
+            }
+            break;
+        }
+        ASSERT_EQ(Walk(l), std::vector<void*>(model.begin(), model.end())) << "step " << step;
+    }
+}
+
+TEST(ZPSList, RandomOperationsMatchAStdListModel) {
+    for (unsigned seed = 1; seed <= 3; seed++) {
+        RunAgainstModel(0, seed);
+        RunAgainstModel(1, seed + 100);
+    }
+}
+
+} // namespace
