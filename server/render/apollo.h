@@ -4,18 +4,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/refresh.h"
+
 // The screen description: physical geometry of the current orientation and
 // the two 8-bit grey images of the whole display.
 struct SSScreen {
-    int32_t width;          // physical width of the current orientation
-    int32_t height;         // physical height
-    int32_t depth;          // bits per pixel, 8
-    uint8_t* screenBuffer;  // ScreenBuffer: what the display shows, stride = width
-    uint8_t* frontBuffer;   // FrontBuffer: the copy the push thread converts
-    bool large;             // the 824 x 1200 panel
+    int32_t width;         // physical width of the current orientation
+    int32_t height;        // physical height
+    int32_t depth;         // bits per pixel, 8
+    uint8_t* screenBuffer; // ScreenBuffer: what the display shows, stride = width
+    uint8_t* frontBuffer;  // FrontBuffer: the copy the push thread converts
+    bool large;            // the 824 x 1200 panel
 };
 
-extern SSScreen* g_screen;       // null until InitScreen
+extern SSScreen* g_screen;         // null until InitScreen
 extern uint8_t g_refreshFileValue; // "/home/refresh.txt" truncated to a byte
 
 // Panel sizes (portrait). The standard panel is driven at this size whatever
@@ -75,12 +77,14 @@ bool SS_HostLocked();
 // loop's rotation-update timer carries it out.
 void SS_RequestDelayedRefresh();
 
-bool SS_UpdateLocked();              // UpdateLock in force: copies and dirty notices are dropped
-bool SS_LongWait();                  // the next push waits 1200 ms
-int32_t SS_MsgMode();                // SetMsgMode value
-long long SS_MsgModeEndMs();         // when SetMsgMode 0 last came (NowMs clock), 0 never
-int32_t SS_SdMode();                 // SetSDMode value
+bool SS_UpdateLocked();      // UpdateLock in force: copies and dirty notices are dropped
+bool SS_LongWait();          // the next push waits 1200 ms
+int32_t SS_MsgMode();        // SetMsgMode value
+long long SS_MsgModeEndMs(); // when SetMsgMode 0 last came (NowMs clock), 0 never
+int32_t SS_SdMode();         // SetSDMode value
 bool SS_PushRunning();
+void SS_SetMsgMode(int32_t mode); // 0 also records the end time
+void SS_SetSdMode(int32_t mode);
 
 // A pixmap-to-window copy is under way (the policy holds back meanwhile).
 void SS_SetCopyInProgress(bool on);
@@ -110,5 +114,20 @@ void CopyFB();
 // The push thread's conversion of the FrontBuffer into the panel image.
 void SS_ConvertFrontBuffer(uint8_t* out, size_t outLength);
 
+// The policy's state, for the request handlers (which call SS_RefreshChanged
+// after a change) and for tests.
+refresh::State& SS_RefreshState();
+void SS_RefreshChanged();
+
 // The clock of the refresh policy (milliseconds); tests may replace it.
 extern long long (*g_refreshClock)();
+
+// ---- Splash picture ------------------------------------------------------------
+
+// Decodes the JPEG at `path` as grey and lays its top-left part, cut to the
+// screen, centred into `screen` (width x height bytes, stride width). A
+// missing file does nothing quietly; an unreadable one prints the system
+// error for its path; an undecodable one prints the decoder's message. The
+// screen is only written when the visible part decoded completely. True
+// when drawn.
+bool SS_DrawSplash(const char* path, uint8_t* screen, int32_t width, int32_t height);
