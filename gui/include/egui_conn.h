@@ -20,16 +20,20 @@
 // A pointer to it points either into gReqBuffer (valid until the next read or
 // request) or to a saved copy owned by the caller (see CheckWaitEvent).
 struct GS_GeneralEvent_st {
-    unsigned char bytes[8]; // header and first body word; the body goes on past
+    unsigned char header[4]; // type in byte 0, total length in bytes 1-3
+    unsigned char window[4]; // window identifier of most types; the body goes on past
 };
 
-// Little-endian readers for an event's fields; `offset` counts from the start
-// of the message, header included.
+// The message as bytes, header included, as many as GL_EventLength says.
+inline const unsigned char* GL_EventBytes(const GS_GeneralEvent_st* ev) {
+    return reinterpret_cast<const unsigned char*>(ev);
+}
+// Little-endian 32-bit field at `offset` from the start of the message.
 inline unsigned int GL_EventWord(const GS_GeneralEvent_st* ev, unsigned int offset) {
-    const unsigned char* p = ev->bytes + offset;
+    const unsigned char* p = GL_EventBytes(ev) + offset;
     return unsigned(p[0]) | unsigned(p[1]) << 8 | unsigned(p[2]) << 16 | unsigned(p[3]) << 24;
 }
-inline unsigned int GL_EventType(const GS_GeneralEvent_st* ev) { return ev->bytes[0]; }
+inline unsigned int GL_EventType(const GS_GeneralEvent_st* ev) { return ev->header[0]; }
 inline unsigned int GL_EventLength(const GS_GeneralEvent_st* ev) { return GL_EventWord(ev, 0) >> 8; }
 
 // ---- Exported state ---------------------------------------------------------------

@@ -1,0 +1,85 @@
+// Raw transfer over the server connection. The connection is non-blocking
+// (so that the event loop can select on it); a transfer that finds the socket
+// full or empty waits in poll for it instead of spinning.
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+#include "egui_conn.h"
+#include "protocol/protocol.h"
+
+namespace {
+
+// Waits until fd is ready for `events`; errors and hang-ups return too, so
+// that the next read or write reports them.
+void WaitReady(int fd, short events) {
+    pollfd p{fd, events, 0};
+    while (poll(&p, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+unsigned char* GL_AllocReq(int) { return gReqBuffer; }
+
+int NetWrite(int fd, const void* buffer, int count) {
+    if (fd < 0) return -1;
+    iErrLine = 3;
+    const unsigned char* p = static_cast<const unsigned char*>(buffer);
+    int done = 0;
+    while (done < count) {
+        ssize_t n = write(fd, p + done, size_t(count - done));
+        if (n > 0) {
+            done += int(n);
+        } else if (n == 0) {
+            iErrLine = 4;
+            return 0;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            WaitReady(fd, POLLOUT);
+        } else {
+            iErrLine = 5;
+            return -1;
+        }
+    }
+    iErrLine = 0;
+    return count > 0 ? count : 0;
+}
+
+int NetRead(int fd, void* buffer, int count) {
+    if (fd < 0) return -1;
+    iErrLine = 1;
+    if (count < 1) return 0;
+    unsigned char* p = static_cast<unsigned char*>(buffer);
+    int done = 0;
+    while (done < count) {
+        ssize_t n = read(fd, p + done, size_t(count - done));
+        if (n > 0) {
+            done += int(n);
+        } else if (n == 0) {
+            // The server went away without Close: nothing more will ever come,
+            // so the event loop must end instead of finding the descriptor
+            // readable forever.
+            bQuitProgram = 1;
+            break;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            WaitReady(fd, POLLIN);
+        } else {
+            iErrLine = 2;
+            QuitProgram();
+        }
+    }
+    iErrLine = 0;
+    return done;
+}
+
+// The header form of the wire protocol (type in the low byte), the one form
+// that every reader understands.
+int WriteHeader(int fd, int type, int length) {
+    unsigned char header[proto::kHeaderSize];
+    proto::PutU32(header, proto::PackHeader(uint32_t(type), uint32_t(length)));
+    return NetWrite(fd, header, int(sizeof header));
+}

@@ -1,0 +1,81 @@
+// Writers of the window and pixmap requests.
+#include "runtime/nc_pack.h"
+
+#define NC_PLAIN(Name, Params, Args)                                                                                   \
+    int NC_##Name Params { return nc::Send<proto::OP_##Name> Args; }
+
+unsigned long NC_CreateWindow(unsigned long parent, int x, int y, int w, int h, unsigned long pixel,
+                              unsigned char kind) {
+    unsigned long id = GetProgramIdBase();
+    int n = nc::Send<proto::OP_CreateWindow>(id, parent, x, y, w, h, pixel, kind);
+    return n == int(nc::Layout<proto::OP_CreateWindow>::length) ? id : 0;
+}
+
+NC_PLAIN(DestroyWindow, (unsigned long window), (window))
+NC_PLAIN(RaiseWindow, (unsigned long window), (window))
+NC_PLAIN(LowerWindow, (unsigned long window), (window))
+NC_PLAIN(MapWindow, (unsigned long window, unsigned char noExpose), (window, noExpose))
+NC_PLAIN(UnmapWindow, (unsigned long window, unsigned char noExpose), (window, noExpose))
+NC_PLAIN(ResizeWindow, (unsigned long window, int w, int h), (window, w, h))
+NC_PLAIN(MoveWindow, (unsigned long window, int dx, int dy, unsigned char noExpose), (window, dx, dy, noExpose))
+NC_PLAIN(MoveResizeWindow, (unsigned long window, int x, int y, int w, int h, unsigned char noExpose),
+         (window, x, y, w, h, noExpose))
+NC_PLAIN(CreatePixmap, (unsigned long pixmap, int w, int h, int depth), (pixmap, w, h, depth))
+NC_PLAIN(FreePixmap, (unsigned long pixmap), (pixmap))
+NC_PLAIN(CopyAreaP2W,
+         (unsigned long src, unsigned long window, unsigned long mask, int sx, int sy, int w, int h, int dx, int dy),
+         (src, window, mask, sx, sy, w, h, dx, dy))
+NC_PLAIN(CopyAreaP2P,
+         (unsigned long src, unsigned long dst, unsigned long mask, int a, int b, int c, int d, int e, int f),
+         (src, dst, mask, a, b, c, d, e, f))
+NC_PLAIN(SetWidgetPopFlag, (unsigned long window, int on), (window, on))
+NC_PLAIN(SetWidgetFlag, (unsigned long window, int on), (window, on))
+NC_PLAIN(SetClientExposed, (unsigned long window, int on), (window, on))
+NC_PLAIN(SetTopWindowFlag, (unsigned long window, int on), (window, on))
+NC_PLAIN(SetTransientFlag, (unsigned long window, unsigned long owner), (window, owner))
+NC_PLAIN(SetWinShapeSizeOffset, (unsigned long window, unsigned long shapePixmap, int x, int y),
+         (window, shapePixmap, x, y))
+NC_PLAIN(SetDesktopFlag, (unsigned long window, int x, int y, int w, int h), (window, x, y, w, h))
+NC_PLAIN(SetBackColor, (unsigned long window, unsigned long pixel), (window, pixel))
+NC_PLAIN(SetBackPixmap, (unsigned long window, unsigned long pixmap), (window, pixmap))
+NC_PLAIN(InvertPixmap, (unsigned long pixmap, int x, int y, int w, int h), (pixmap, x, y, w, h))
+NC_PLAIN(CopyAreaP2P2,
+         (unsigned long src, unsigned long dst, unsigned long mask, int a, int b, int c, int d, int e, int f),
+         (src, dst, mask, a, b, c, d, e, f))
+NC_PLAIN(CopyAreaP2WNormal,
+         (unsigned long src, unsigned long window, unsigned long mask, int sx, int sy, int w, int h, int dx, int dy),
+         (src, window, mask, sx, sy, w, h, dx, dy))
+NC_PLAIN(CopyAreaP2WLeft,
+         (unsigned long src, unsigned long window, unsigned long mask, int sx, int sy, int w, int h, int dx, int dy),
+         (src, window, mask, sx, sy, w, h, dx, dy))
+NC_PLAIN(CopyAreaP2P3,
+         (unsigned long src, unsigned long dst, unsigned long mask, int a, int b, int c, int d, int e, int f),
+         (src, dst, mask, a, b, c, d, e, f))
+NC_PLAIN(SavePixmap, (unsigned long pixmap), (pixmap))
+
+int SetWindowNoBorder(unsigned long) { return 0; }
+
+int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, int w, int rows, int depth) {
+    if (!data || w < 1 || rows < 1 || depth < 1) return 0;
+    const long long rowBits = (long long)w * depth;
+    const long long rowBytes = rowBits / 8;
+    const uint32_t fixed = nc::Layout<proto::OP_UpdatePixmap>::length;
+    if (fixed + rowBytes > proto::kMaxMessage) return 0;
+    int total = 0;
+    for (int row = 0; row < rows; ++row) {
+        uint32_t end = nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
+        std::memcpy(gReqBuffer + end, data + (row * rowBits) / 8, size_t(rowBytes));
+        uint32_t length = end + uint32_t(rowBytes);
+        int n = nc::Finish(proto::OP_UpdatePixmap, length);
+        if (n != int(length)) return n;
+        total += n;
+    }
+    return total;
+}
+
+int NC_UpdateBigPixmap(unsigned long pixmap, const char* path, int, int, int w, int rows, int depth) {
+    // The path field holds 127 characters and its NUL: a longer path would be
+    // cut to a different file, so it is refused.
+    if (!path || strnlen(path, proto::kPathSize) >= proto::kPathSize) return 0;
+    return nc::Send<proto::OP_UpdateBigPixmap>(pixmap, 0, 0, w, rows, depth, path);
+}
