@@ -1,0 +1,209 @@
+// GL_Window: the client-side mirror of one server window. Every GL_Window
+// creates its server window (hidden) at construction under an identifier the
+// client picks, keeps geometry, colours, background and visibility here, and
+// receives the server's events through the virtual operations below, which
+// the event loop calls after finding the window by its identifier in the
+// widget hash. All widgets derive from it.
+//
+// Virtual operations continue the slot order of GL_Object (binary contract).
+#pragma once
+
+#include "gl_object.h"
+#include "gl_types.h"
+#include "zlist.h"
+
+class GL_ImageListItem;
+class GL_Font;
+
+// windowFlags bits.
+enum {
+    GL_WIN_SHOWN = 1,       // ShowWindow asked for it; cleared by HideWindow
+    GL_WIN_VIEWABLE = 2,    // shown and every ancestor shown: drawing happens only then
+    GL_WIN_HELD_HIDDEN = 4, // does not follow the parent's ShowWindow
+    GL_WIN_REDRAW = 8,      // SetRedraw
+    GL_WIN_GROUP = 16,      // set by GL_Group
+    GL_WIN_DIALOG = 32,     // set by GL_Dialog: only dialogs can be transient
+    GL_WIN_ENABLED = 64,    // EnableWindow / DisableWindow
+    GL_WIN_TOP = 128,       // the main window, or SetTopWindowFlag(1)
+};
+// windowFlags2 bits.
+enum { GL_WIN2_RGBA_BACK = 1 };
+
+class GL_Window : public GL_Object {
+public:
+    // Position (0, 0), size 70 x 25, background iGreyS, style 0.
+    GL_Window(GL_Window* parent, char const* name, int style);
+    GL_Window(GL_Window* parent, char const* name, int x, int y, int w, int h, unsigned long backColor, int style);
+
+    // GL_Object slots.
+    const char* GetClassName() override; // "GL_Window"
+    ~GL_Window() override;
+    int IsWindow() override; // 1
+
+    // Slots 8 - 33.
+    virtual int MouseDown(int x, int y, unsigned char button);
+    virtual int MouseUp(int x, int y, unsigned char button);
+    virtual int MouseMove(int x, int y, unsigned char button);
+    virtual int MouseIn(int x, int y, unsigned char button);
+    virtual int MouseOut(int x, int y, unsigned char button);
+    // text (may be null), its length, key code, second code, modifier word,
+    // released byte. Returns 0 when text is present and not empty, else -1.
+    virtual int KeyIn(char* text, int textLength, unsigned int code, unsigned int code2, unsigned int modifier,
+                      unsigned char released);
+    virtual int UpdateWindow(_GS_Rect* rect);
+    virtual int EnableWindow();
+    virtual int DisableWindow();
+    // Window-relative point inside 0 <= x < w, 0 <= y < h; with needViewable
+    // a window that is not viewable contains nothing.
+    virtual int IsPointInWindow(int x, int y, unsigned char needViewable);
+    virtual int SetImageData(char* data, int length);
+    // Loads the first (second = 0) or second widget image from a file.
+    virtual int SetImageFile(char* file, unsigned char second);
+    virtual int ActiveWindow(GL_Window* from, unsigned char flag);
+    virtual int DeactiveWindow(GL_Window* to);
+    virtual int GetFocus();
+    virtual int LostFocus();
+    virtual int CalcSize(int* w, int* h);
+    virtual int DrawBackground(unsigned long pixmap);
+    virtual int Draw(_GS_Region* region);
+    virtual int ScreenSizeChange(int width, int height, _ROATE_MODE mode);
+    virtual int WindowSizeChange(int w, int h);
+    virtual int DefaultFontChange(int a, int b);
+    virtual int CharsetChange(int mode);
+    virtual int GotUserMessage(char const* sender, unsigned long word1, unsigned long word2, unsigned long type,
+                               char* data, unsigned long length);
+    virtual int ResizeWindowNotify();
+    virtual int ResetPopWindow(void* arg);
+
+    // Creates the server window and sets every field (the constructors call it).
+    void Init(GL_Window* parent, char const* name, int x, int y, int w, int h, unsigned long backColor, int style);
+
+    // Visibility. byParent is 0 for an explicit call: ShowWindow(0) clears
+    // heldHidden, HideWindow(0) sets it.
+    int ShowWindow(unsigned char byParent = 0);
+    int HideWindow(unsigned char byParent = 0);
+    int RaiseWindow();
+    int LowerWindow();
+
+    // Geometry. MoveWindow moves by a delta (the request is sent only with
+    // send); MoveResizeWindow sets position and size.
+    int MoveWindow(int dx, int dy, unsigned char flag, unsigned char send);
+    int MoveWindowInternal(int dx, int dy);
+    int MoveResizeWindow(int x, int y, int w, int h, unsigned char flag);
+    int ResizeWindow(int w, int h);
+
+    // Colours and background.
+    int SetForeColor(unsigned long pixel);
+    int SetBackColor(unsigned long pixel);
+    int SetBackColorByRGBA(unsigned char r, unsigned char g, unsigned char b, unsigned char a);
+    unsigned long GetForeColor() { return foreColor; }
+    unsigned long GetBackColor() { return backColor; }
+    int SwitchToSecondImage(unsigned char second);
+    int SetBackImageFile(char* file);
+    int SetShapeImageFile(char* file);
+    int SetShapeImageData(char* data, int length);
+    int SetBackImageData(char* data, int length);
+    // 0 none, 1 raised, 2 sunken; values above 4 are refused.
+    int SetBorderType(unsigned char type);
+    int SetBorderEdgeState(unsigned char edge);
+    int SetFont(GL_Font* f);
+    GL_Font* GetFont() { return font; }
+
+    int SetRedraw(unsigned char on);
+    int UpdateLock();
+    int UpdateUnLock();
+    int GetUpdateLockState() { return updateLocked; }
+    // Only a window without parent window can be made movable.
+    int SetCanMoved(unsigned char on);
+    int SetTopWindowFlag(unsigned char on);
+    // Makes this dialog transient for owner (a top window).
+    int SetTransientFlag(GL_Window* owner);
+    int SetWMProperty(int property, char* text);
+    // The outermost ancestor window, or this window.
+    GL_Window* GetTopWindow();
+
+    unsigned long GetWindowId() { return windowId; }
+    int GetX() { return x; }
+    int GetY() { return y; }
+    int GetWidth() { return w; }
+    int GetHeight() { return h; }
+    int GetAbsX() { return absX; }
+    int GetAbsY() { return absY; }
+    int IsViewable() { return (windowFlags & GL_WIN_VIEWABLE) != 0; }
+    int IsEnabled() { return (windowFlags & GL_WIN_ENABLED) != 0; }
+    GL_Window* GetParentWindow() { return parentWindow; }
+
+    // Fields after those of GL_Object, in this order (binary contract).
+    GL_Window* parentWindow;
+    unsigned char wmProperty;
+    unsigned char wmPropertySet;
+    unsigned int wmSlots[7];
+    unsigned char canMove;
+    unsigned char dragging;
+    int pressX, pressY;
+    int pressWinX, pressWinY;
+    int outlineX, outlineY; // screen position of the drag outline, -9999 when none
+    unsigned int windowId;
+    int x, y, w, h; // relative to the parent window
+    int absX, absY; // on the screen
+    unsigned int backColor;
+    unsigned int foreColor;
+    _GL_Color backColorRec;
+    _GL_Color foreColorRec;
+    unsigned int backgroundMode; // 0 plain colour, 1 background image
+    unsigned char windowFlags;
+    unsigned char windowFlags2;
+    unsigned char shownState;
+    GL_Window* transientFor;
+    ZPSList transients; // dialogs transient for this top window
+    unsigned char borderType;
+    unsigned char borderEdge;
+    unsigned char secondImage;
+    GL_ImageListItem* shapeImage;
+    GL_ImageListItem* image1;
+    GL_ImageListItem* image2;
+    GL_ImageListItem* backImage;
+    GL_Font* font;
+    unsigned char updateLocked;
+
+private:
+    void SendRedraw();   // Draw(0) when viewable
+    void EraseOutline(); // XOR the drag outline away when one is drawn
+};
+
+// 1 when every ancestor window of w is shown (1 without parent window); 0 for null.
+int IsAllParentViewable(GL_Window* w);
+
+// The main window: the first GL_Window created without a parent.
+extern GL_Window* __pMainW;
+
+// Windows that move along with any window dragged with the pointer (filled by
+// client programs), and the pop-up windows kept for client programs.
+extern ZPSList* pTopMoveList;
+extern ZPSList* pPopWindowList;
+// Windows that received a WM property, and their identifiers.
+extern ZPSList* pWMList;
+extern ZPSList* pWMIdList;
+
+// The widget hash: server window identifier -> GL_Window, 100 buckets with a
+// one-entry cache of the last inserted or found entry.
+struct GL_WidgetHashItem {
+    unsigned long windowId;
+    GL_Window* window;
+    GL_WidgetHashItem* prev;
+    GL_WidgetHashItem* next;
+};
+extern GL_WidgetHashItem* gpWidgetHashItem[100];
+extern unsigned long giCurrWindowId;
+extern GL_Window* gpCurrWidget;
+extern GL_WidgetHashItem* gpCurrWidgetHashItem;
+extern unsigned char bWidgetHashInit;
+
+// 0 when added; -1 for a missing id or window, or when out of memory.
+int GL_InsertWidgetHash(unsigned long id, GL_Window* window);
+// The window with that identifier, or null (always null for 0).
+GL_Window* GL_FindWidgetByWindowId(unsigned long id);
+// 0 when removed; -1 for 0 or an identifier not in the table.
+int GL_RemoveWidgetHash(unsigned long id);
+int GL_InitWidgetHash();
+int GL_ClearWidgetHash();
