@@ -48,8 +48,8 @@ constexpr uint32_t kMetricRecordSize = 1088;
 // Byte offsets inside a metric record (little-endian words).
 namespace metric {
 constexpr uint32_t kFontIndex = 0, kSize = 4, kCreatedSize = 8, kMaxAdvance = 16, kBBoxTop = 20, kBBoxBottom = 24,
-                   kFixedWidth = 28, kAscent = 32, kDescent = 36, kAscentDescent = 40, kLineGap = 44,
-                   kLineHeight = 48, kConst65535 = 56, kAdvances = 60, kFlag = 1084;
+                   kFixedWidth = 28, kAscent = 32, kDescent = 36, kAscentDescent = 40, kLineGap = 44, kLineHeight = 48,
+                   kConst65535 = 56, kAdvances = 60, kFlag = 1084;
 }
 
 struct SSGlyphCache; // rendered glyphs of one face (text rendering)
@@ -63,8 +63,8 @@ struct SSFontFace {
 };
 
 struct SSFont {
-    char path[kFontNameSize];     // as listed
-    uint8_t* data;                // whole file; kept only while this is the default
+    char path[kFontNameSize]; // as listed
+    uint8_t* data;            // whole file; kept only while this is the default
     long fileSize;
     SSFontFace* faces[kFontSizes]; // by size - 7; null when absent
     int index;                     // position in the list, 0..2
@@ -72,12 +72,12 @@ struct SSFont {
 };
 
 extern FT_Library g_ftLibrary;
-extern FT_Error g_ftError;                            // of the last FreeType call, for diagnostics
-extern SSFont* g_fontList;                            // in the order of "xftfont.lst"
-extern int g_fontCount;                               // fonts loaded
-extern char g_fontNames[kMaxFonts][kFontNameSize];    // paths of the listed fonts
+extern FT_Error g_ftError;                         // of the last FreeType call, for diagnostics
+extern SSFont* g_fontList;                         // in the order of "xftfont.lst"
+extern int g_fontCount;                            // fonts loaded
+extern char g_fontNames[kMaxFonts][kFontNameSize]; // paths of the listed fonts
 extern uint8_t g_fontLoaded[kMaxFonts];
-extern char g_defaultFontName[kFontNameSize];         // from "font.lst", may be ""
+extern char g_defaultFontName[kFontNameSize]; // from "font.lst", may be ""
 extern int g_defaultFontIndex;
 
 // Reads "font.lst" (first of its search order that opens) into `name`

@@ -1,0 +1,366 @@
+// Glyph rendering, the blend rule, UTF-8 decoding and the choice of face, on
+// plain byte buffers, compared with FreeType's own bitmaps.
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include "harness/fonts.h"
+#include "render/fonts.h"
+
+using namespace testing_eink;
+
+namespace {
+
+const std::string& g_root = InProcessRoot();
+
+struct Image {
+    int w, h;
+    std::vector<uint8_t> px;
+    Image(int w_, int h_, uint8_t fill) : w(w_), h(h_), px(size_t(w_) * size_t(h_), fill) {}
+    SSTextTarget target() { return SSTextTarget{px.data(), w, h, w}; }
+    uint8_t at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+};
+
+// FreeType opened by the test itself.
+struct RefFace {
+    FT_Library lib = nullptr;
+    FT_Face face = nullptr;
+    RefFace(const char* path, int size) {
+        EXPECT_EQ(FT_Init_FreeType(&lib), 0);
+        EXPECT_EQ(FT_New_Face(lib, path, 0, &face), 0);
+        EXPECT_EQ(FT_Set_Pixel_Sizes(face, FT_UInt(size), 0), 0);
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    }
+    ~RefFace() {
+        FT_Done_Face(face);
+        FT_Done_FreeType(lib);
+    }
+    // Expected image of one character drawn at (x, y) over `background`
+    // in `pixel`, with the blend written out by hand; returns the advance.
+    int Draw(Image& img, uint32_t code, int x, int y, int pixel) {
+        FT_UInt index = FT_Get_Char_Index(face, code);
+        EXPECT_NE(index, 0u) << "no glyph for " << code;
+        EXPECT_EQ(FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP), 0);
+        const FT_Bitmap& bm = face->glyph->bitmap;
+        EXPECT_EQ(bm.pixel_mode, FT_PIXEL_MODE_GRAY);
+        for (unsigned i = 0; i < bm.rows; i++) {
+            for (unsigned j = 0; j < bm.width; j++) {
+                int a = bm.buffer[int(i) * bm.pitch + int(j)];
+                int px = x + face->glyph->bitmap_left + int(j), py = y - face->glyph->bitmap_top + int(i);
+                if (a == 0 || px < 0 || py < 0 || px >= img.w || py >= img.h) continue;
+                int old = img.px[size_t(py) * size_t(img.w) + size_t(px)];
+                int d = (pixel - old) * a;
+                int q = d >= 0 ? d / 256 : -((-d + 255) / 256); // floor
+                img.px[size_t(py) * size_t(img.w) + size_t(px)] = uint8_t(old + q);
+            }
+        }
+        return int(face->glyph->advance.x / 64);
+    }
+};
+
+int DiffCount(const Image& a, const Image& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.px.size(); i++)
+        n += a.px[i] != b.px[i];
+    return n;
+}
+int ChangedCount(const Image& a, uint8_t fill) {
+    int n = 0;
+    for (uint8_t p : a.px)
+        n += p != fill;
+    return n;
+}
+
+std::vector<uint16_t> Chars(const char* ascii) {
+    std::vector<uint16_t> v;
+    for (const char* p = ascii; *p; p++)
+        v.push_back(uint8_t(*p));
+    return v;
+}
+
+class TextRender : public ::testing::Test {
+protected:
+    void TearDown() override {
+        FreeFonts();
+        unlink((g_root + kFontList).c_str());
+        unlink((g_root + kXftFontList).c_str());
+    }
+    SSFontFace* Face(int64_t font, int64_t size) {
+        SSFontFace* slot = nullptr;
+        FontsChooseFace(font, size, &slot);
+        return slot;
+    }
+};
+
+TEST(TextBlend, NewIsOldPlusTheFloorOfTheWeightedDifference) {
+    EXPECT_EQ(BlendCoverage(0, 255, 255), 254);   // white text on black never quite reaches white
+    EXPECT_EQ(BlendCoverage(255, 0, 255), 0);     // black on white does reach black
+    EXPECT_EQ(BlendCoverage(100, 200, 128), 150); // 100 + 100*128/256
+    EXPECT_EQ(BlendCoverage(200, 100, 128), 150); // 200 - 50
+    EXPECT_EQ(BlendCoverage(200, 101, 3), 198);   // 200 + floor(-297/256) = 200 - 2
+    EXPECT_EQ(BlendCoverage(10, 20, 1), 10);      // 10 + floor(10/256)
+    EXPECT_EQ(BlendCoverage(20, 10, 1), 19);      // 20 + floor(-10/256) = 20 - 1
+    EXPECT_EQ(BlendCoverage(77, 77, 200), 77);
+}
+
+TEST(TextDecode, Utf8IsCutTo16BitsAndOnlyPrintableCodesAreKept) {
+    uint16_t out[kMaxTextChars];
+    auto decode = [&](const std::string& s, int64_t count) {
+        int n = DecodeTextUtf8(reinterpret_cast<const uint8_t*>(s.data()), count, uint32_t(s.size()), out);
+        return std::vector<uint16_t>(out, out + n);
+    };
+    using V = std::vector<uint16_t>;
+    EXPECT_EQ(decode("A\xC3\xA9", 3), V({'A'}));                    // U+00E9 is dropped
+    EXPECT_EQ(decode("\xE4\xB8\xAD", 3), V({0x4E2D}));              // three bytes
+    EXPECT_EQ(decode("\xC4\x80", 2), V({0x100}));                   // two bytes, above 255
+    EXPECT_EQ(decode("\xF0\x9F\x98\x80", 4), V({0xF600}));          // U+1F600 cut to 16 bits
+    EXPECT_EQ(decode("a\tb\x7F\x01", 5), V({'a', 'b', 0x7F}));      // controls below 32 go
+    EXPECT_EQ(decode(std::string("ab\0cd", 5), 0), V({'a', 'b'}));  // count 0: up to the NUL
+    EXPECT_EQ(decode(std::string("ab\0cd", 5), -3), V({'a', 'b'})); // negative count too
+    EXPECT_EQ(decode("abc", 2), V({'a', 'b'}));
+    EXPECT_EQ(decode("abc", 100), V({'a', 'b', 'c'})); // never past what is there
+    EXPECT_EQ(decode("\xE4\xB8", 2), V());             // cut short at the end
+    EXPECT_EQ(decode("\xE4"
+                     "A",
+                     2),
+              V({'A'}));                                 // cut short by a new character
+    EXPECT_EQ(decode("\x80\xBFZ\xF8\xFF", 5), V({'Z'})); // stray bytes start nothing
+    EXPECT_EQ(decode("\xC0\xA0", 2), V({' '}));          // overlong forms decode as given
+    std::string many(600, 'A');
+    EXPECT_EQ(decode(many, 600).size(), 512u); // 512 bytes at most
+    std::string wide;
+    for (int i = 0; i < 300; i++)
+        wide += "\xE4\xB8\xAD";
+    EXPECT_EQ(decode(wide, int64_t(wide.size())).size(), 170u); // 512 bytes hold 170 whole characters
+}
+
+TEST_F(TextRender, GlyphsAreFreeTypesBitmapsBlendedIntoThePixels) {
+    WriteFontLists(g_root, {kDejaVuSans, kWqyMicroHei});
+    InitFonts();
+    for (int size : {7, 16, 24, 36}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        Image got(200, 60, 255), want(200, 60, 255);
+        std::vector<uint16_t> text = Chars("AgW,j");
+        int64_t end = DrawTextFace(got.target(), Face(0, size), 5, 40, text.data(), int(text.size()), 0);
+        RefFace ref(kDejaVuSans, size);
+        int x = 5;
+        for (uint16_t c : text)
+            x += ref.Draw(want, c, x, 40, 0);
+        EXPECT_EQ(end, x);
+        EXPECT_GT(ChangedCount(got, 255), 10);
+        EXPECT_EQ(DiffCount(got, want), 0);
+    }
+    // Grey text over a grey ramp: every blend goes through the rule.
+    Image got(120, 50, 0), want(120, 50, 0);
+    for (size_t i = 0; i < got.px.size(); i++)
+        got.px[i] = want.px[i] = uint8_t(i * 7);
+    std::vector<uint16_t> text = Chars("#@%");
+    DrawTextFace(got.target(), Face(0, 30), 2, 35, text.data(), int(text.size()), 0x1234587);
+    RefFace ref(kDejaVuSans, 30);
+    int x = 2;
+    for (uint16_t c : text)
+        x += ref.Draw(want, c, x, 35, 0x87);
+    EXPECT_EQ(DiffCount(got, want), 0);
+    // Drawing the same text again uses the cached glyphs: same pixels.
+    Image again(120, 50, 0);
+    for (size_t i = 0; i < again.px.size(); i++)
+        again.px[i] = uint8_t(i * 7);
+    DrawTextFace(again.target(), Face(0, 30), 2, 35, text.data(), int(text.size()), 0x1234587);
+    EXPECT_EQ(DiffCount(again, want), 0);
+}
+
+TEST_F(TextRender, FullCoverageGivesTheEdgeValuesOfTheRule) {
+    WriteFontLists(g_root, {kDejaVuSans});
+    InitFonts();
+    // A 36-pixel "I" has a solid stem: full coverage there.
+    std::vector<uint16_t> text = Chars("I");
+    Image black(60, 60, 0), white(60, 60, 255);
+    DrawTextFace(black.target(), Face(0, 36), 10, 45, text.data(), 1, 255);
+    DrawTextFace(white.target(), Face(0, 36), 10, 45, text.data(), 1, 0);
+    int full = 0;
+    for (size_t i = 0; i < black.px.size(); i++) {
+        EXPECT_NE(black.px[i], 255);
+        if (black.px[i] == 254) {
+            full++;
+            EXPECT_EQ(white.px[i], 0);
+        }
+    }
+    EXPECT_GT(full, 50);
+}
+
+TEST_F(TextRender, DrawnWidthIsTheSumOfThePublishedAdvances) {
+    WriteFontLists(g_root, {kDejaVuSans, kDejaVuSansMono});
+    InitFonts();
+    std::vector<uint8_t> si(99092, 0);
+    FontsFillSysInfo(si.data());
+    const char* s = "The quick brown fox, 1234567890!";
+    for (int size = 7; size <= 36; size++) {
+        size_t e = 1172 + size_t(size - 7) * 1088;
+        int64_t sum = 0;
+        for (const char* p = s; *p; p++) {
+            size_t o = e + 60 + 4 * size_t(uint8_t(*p));
+            sum += int32_t(si[o] | si[o + 1] << 8 | si[o + 2] << 16 | si[o + 3] << 24);
+        }
+        std::vector<uint16_t> text = Chars(s);
+        Image img(10, 10, 255);
+        EXPECT_EQ(DrawTextFace(img.target(), Face(0, size), 0, 0, text.data(), int(text.size()), 0), sum)
+            << "size " << size;
+    }
+}
+
+TEST_F(TextRender, CjkTextIsDrawnWithTheCjkFontAndMissingGlyphsFallBack) {
+    WriteFontLists(g_root, {kDejaVuSans, kWqyMicroHei}, kWqyMicroHei);
+    InitFonts();
+    ASSERT_EQ(g_defaultFontIndex, 1);
+    RefFace ref(kWqyMicroHei, 24);
+    // U+4E2D U+6587 ("Chinese") and a Latin letter.
+    std::vector<uint16_t> text = {0x4E2D, 0x6587, 'x'};
+    Image got(120, 40, 255), want(120, 40, 255);
+    int64_t end = DrawTextFace(got.target(), Face(1, 24), 3, 30, text.data(), 3, 0);
+    int x = 3;
+    for (uint16_t c : text)
+        x += ref.Draw(want, c, x, 30, 0);
+    EXPECT_EQ(end, x);
+    EXPECT_GT(ChangedCount(got, 255), 50);
+    EXPECT_EQ(DiffCount(got, want), 0);
+
+    // A character the face lacks draws as U+56D7.
+    uint16_t missing = 0xFFFF;
+    ASSERT_EQ(FT_Get_Char_Index(ref.face, missing), 0u);
+    Image fallback(40, 40, 255), expected(40, 40, 255);
+    int64_t adv = DrawTextFace(fallback.target(), Face(1, 24), 3, 30, &missing, 1, 0);
+    EXPECT_EQ(adv, 3 + ref.Draw(expected, 0x56D7, 3, 30, 0));
+    EXPECT_EQ(DiffCount(fallback, expected), 0);
+}
+
+TEST_F(TextRender, AFaceWithoutTheCharacterOrItsFallbackDrawsNothing) {
+    WriteFontLists(g_root, {kDejaVuSans});
+    InitFonts();
+    std::vector<uint16_t> text = {0x4E2D, 'A', 0x4E2D};
+    Image a(60, 40, 255), b(60, 40, 255);
+    std::vector<uint16_t> onlyA = {'A'};
+    int64_t end = DrawTextFace(a.target(), Face(0, 20), 4, 30, text.data(), 3, 0);
+    int64_t endA = DrawTextFace(b.target(), Face(0, 20), 4, 30, onlyA.data(), 1, 0);
+    EXPECT_EQ(end, endA); // no advance either
+    EXPECT_EQ(DiffCount(a, b), 0);
+}
+
+TEST_F(TextRender, GlyphsAreClippedToTheImage) {
+    WriteFontLists(g_root, {kDejaVuSans});
+    InitFonts();
+    RefFace ref(kDejaVuSans, 36);
+    std::vector<uint16_t> text = Chars("WMW");
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{-20, 10}, {15, 50}, {-40, -5}, {25, 75}, {0, 30}}) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        Image got(40, 30, 200), want(40, 30, 200);
+        DrawTextFace(got.target(), Face(0, 36), x, y, text.data(), 3, 0);
+        int pen = x;
+        for (uint16_t c : text)
+            pen += ref.Draw(want, c, pen, y, 0);
+        EXPECT_EQ(DiffCount(got, want), 0);
+    }
+    // Far outside, on every side, with extreme pens: nothing changes.
+    for (auto [x, y] : std::vector<std::pair<int64_t, int64_t>>{
+             {INT32_MIN, 10}, {INT32_MAX, 10}, {10, INT32_MIN}, {10, INT32_MAX}, {-1000, -1000}}) {
+        Image img(40, 30, 200);
+        DrawTextFace(img.target(), Face(0, 36), x, y, text.data(), 3, 0);
+        EXPECT_EQ(ChangedCount(img, 200), 0);
+    }
+}
+
+TEST_F(TextRender, FaceChoiceClampsTheSizeAndTakesTheFirstFontPastTheEnd) {
+    WriteFontLists(g_root, {kDejaVuSans, kDejaVuSansMono});
+    InitFonts();
+    auto sizeOf = [](SSFontFace* s) { return s ? int(s->record[4]) : -1; };
+    EXPECT_EQ(sizeOf(Face(0, 3)), 7);
+    EXPECT_EQ(sizeOf(Face(0, -100)), 7);
+    EXPECT_EQ(sizeOf(Face(0, 254)), 36);
+    EXPECT_EQ(sizeOf(Face(0, 20)), 20);
+    SSFont* sans = g_fontList;
+    EXPECT_EQ(Face(5, 16), sans->faces[16 - 7]);
+    EXPECT_EQ(Face(-1, 16), sans->faces[16 - 7]);
+    EXPECT_EQ(Face(0xFFFFFFFFLL, 16), sans->faces[16 - 7]);
+    // The second font has no faces: its requests draw with the default.
+    EXPECT_EQ(Face(1, 16), sans->faces[16 - 7]);
+
+    // Size 3 draws exactly like 7, 254 like 36.
+    std::vector<uint16_t> text = Chars("Ag");
+    Image a(100, 50, 255), b(100, 50, 255);
+    DrawTextFace(a.target(), Face(0, 3), 2, 30, text.data(), 2, 0);
+    DrawTextFace(b.target(), Face(0, 7), 2, 30, text.data(), 2, 0);
+    EXPECT_EQ(DiffCount(a, b), 0);
+    Image c(100, 50, 255), d(100, 50, 255);
+    DrawTextFace(c.target(), Face(0, 254), 2, 40, text.data(), 2, 0);
+    DrawTextFace(d.target(), Face(0, 36), 2, 40, text.data(), 2, 0);
+    EXPECT_EQ(DiffCount(c, d), 0);
+    EXPECT_NE(DiffCount(a, c), 0);
+}
+
+TEST_F(TextRender, AChangedFontListSwitchesTheDefaultFont) {
+    WriteFontLists(g_root, {kDejaVuSans, kDejaVuSansMono}, kDejaVuSans);
+    InitFonts();
+    SSFont* sans = g_fontList;
+    SSFont* mono = sans->next;
+    EXPECT_EQ(Face(1, 16), sans->faces[9]);
+
+    // "font.lst" now names the second font: the next request that misses a
+    // face makes it the default.
+    std::ofstream(g_root + kFontList, std::ios::trunc) << kDejaVuSansMono << "\n";
+    SSFontFace* slot = Face(1, 16);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot, mono->faces[9]);
+    EXPECT_EQ(g_defaultFontIndex, 1);
+    EXPECT_STREQ(g_defaultFontName, kDejaVuSansMono);
+    EXPECT_EQ(sans->data, nullptr);
+    EXPECT_NE(mono->data, nullptr);
+    for (int i = 0; i < kFontSizes; i++) {
+        EXPECT_TRUE(sans->faces[i] == nullptr || sans->faces[i]->face == nullptr);
+        ASSERT_NE(mono->faces[i], nullptr);
+        EXPECT_NE(mono->faces[i]->face, nullptr);
+    }
+    // Mono draws like FreeType's mono.
+    RefFace ref(kDejaVuSansMono, 16);
+    std::vector<uint16_t> text = Chars("il");
+    Image got(60, 30, 255), want(60, 30, 255);
+    DrawTextFace(got.target(), slot, 2, 20, text.data(), 2, 0);
+    int x = 2;
+    for (uint16_t c : text)
+        x += ref.Draw(want, c, x, 20, 0);
+    EXPECT_EQ(DiffCount(got, want), 0);
+    // The first font now falls back on the new default.
+    EXPECT_EQ(Face(0, 16), mono->faces[9]);
+}
+
+TEST_F(TextRender, WithoutAnyFaceTextIsNotDrawnAndTheServerGoesOn) {
+    // "font.lst" names the first font, which FreeType cannot open; the other
+    // font contributes metrics only. The text is dropped, nothing ends.
+    std::string bad = g_root + "/bad.ttf";
+    std::ofstream(bad) << "not a font at all\n";
+    WriteFontLists(g_root, {bad, kDejaVuSans}, bad);
+    InitFonts();
+    ASSERT_EQ(g_fontCount, 2);
+    EXPECT_EQ(Face(0, 16), nullptr);
+    EXPECT_EQ(Face(1, 16), nullptr);
+    EXPECT_EQ(Face(7, 16), nullptr);
+}
+
+TEST_F(TextRender, ADefaultNameThatNamesNoListedFontLeavesTheFirstFontDrawing) {
+    WriteFontLists(g_root, {kDejaVuSans, kDejaVuSansMono}, "/not/listed.ttf");
+    InitFonts();
+    EXPECT_EQ(g_defaultFontIndex, 0);
+    SSFontFace* slot = Face(0, 16);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot, g_fontList->faces[9]);
+    EXPECT_EQ(Face(1, 16), slot);
+    EXPECT_EQ(g_fontList->next->data, nullptr);
+}
+
+} // namespace
