@@ -23,14 +23,20 @@ inline void PutBE(unsigned char* out, int& o, unsigned short u) {
 inline bool IsCont(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // The inverse table is built from the forward one when the library is loaded,
-// before any client code can run; the first GB code of a value wins.
+// before any client code can run; the first GB code of a value wins. The
+// converters also ask for it, in case a static initialiser of the library
+// runs before this one.
 void PutUtoG(unsigned short u, int hi, int lo) {
     if (u == 0 || UtoG[2 * u] != 0) return;
     UtoG[2 * u] = (unsigned char)hi;
     UtoG[2 * u + 1] = (unsigned char)lo;
 }
 
+bool utoGBuilt = false;
+
 __attribute__((constructor)) void BuildUtoG() {
+    if (utoGBuilt) return;
+    utoGBuilt = true;
     for (int i = 0; i < kGb2312SymbolCells; i++)
         PutUtoG(kGb2312Symbols[i], 0xA1 + i / 94, 0xA1 + i % 94);
     for (int i = 0; i < 81 * 94; i++)
@@ -145,6 +151,7 @@ char* MU2G(char* in, char* out, int* len) {
     }
     const unsigned char* s = reinterpret_cast<const unsigned char*>(in);
     unsigned char* d = reinterpret_cast<unsigned char*>(out);
+    BuildUtoG();
     int n = *len, o = 0;
     for (int i = 0; n - i >= 2; i += 2) {
         if (s[i] == 0 && s[i + 1] < 0x80) {
@@ -301,6 +308,7 @@ unsigned short GB2UnicodeWord(unsigned char hi, unsigned char lo, unsigned short
 
 char* U2G(char* u, char* out) {
     if (!u || !out) return out;
+    BuildUtoG();
     unsigned v = unsigned((unsigned char)u[0]) << 8 | (unsigned char)u[1];
     out[0] = char(UtoG[2 * v]);
     out[1] = char(UtoG[2 * v + 1]);
