@@ -103,9 +103,23 @@ void FreeBuffers() {
     s_screen.screenBuffer = s_screen.frontBuffer = s_convert = nullptr;
 }
 
+// Back to nothing, so that InitScreen can run again (tests build several
+// panels in one process).
+void ReleaseScreen() {
+    for (int i = 0; i < 500 && s_pushRunning.load(); ++i) SleepMs(10);
+    if (s_pushRunning.load()) return;
+    s_fb.reset();
+    s_panel = nullptr;
+    s_panelLength = 0;
+    FreeBuffers();
+    g_screen = nullptr;
+}
+
 } // namespace
 
 bool InitScreen() {
+    ReleaseScreen();
+    if (s_pushRunning.load()) return false;
     std::string path = eink::Path("/dev/fb0");
     s_fb = eink::FrameBuffer::Open(path);
     if (!s_fb) {
