@@ -1,0 +1,737 @@
+// The window tree in process: requests are built byte by byte and run
+// through the server's dispatcher for fake connections whose events arrive
+// on the other end of a socket pair; the Draw events each client receives
+// are the verdict.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+#include "core/handlers.h"
+#include "core/server.h"
+#include "render/apollo.h"
+#include "render/sspixmap.h"
+#include "window/routing_state.h"
+#include "window/sswindow.h"
+
+namespace {
+
+// ---- Fake connections ------------------------------------------------------------
+
+struct FakeClient {
+    SSClient c{};
+    int peer = -1;
+
+    FakeClient() {
+        int sv[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) abort();
+        c.fd = sv[0];
+        peer = sv[1];
+        fcntl(c.fd, F_SETFL, O_NONBLOCK);
+        fcntl(peer, F_SETFL, O_NONBLOCK);
+    }
+    ~FakeClient() {
+        close(c.fd);
+        close(peer);
+    }
+
+    // Every event received since the last call, as whole messages.
+    std::vector<std::vector<uint8_t>> Events() {
+        std::vector<uint8_t> all;
+        uint8_t buf[4096];
+        ssize_t n;
+        while ((n = read(peer, buf, sizeof buf)) > 0)
+            all.insert(all.end(), buf, buf + n);
+        std::vector<std::vector<uint8_t>> out;
+        for (size_t at = 0; at + 4 <= all.size();) {
+            uint32_t len = uint32_t(all[at + 1]) | uint32_t(all[at + 2]) << 8 | uint32_t(all[at + 3]) << 16;
+            if (len < 4 || at + len > all.size()) break;
+            out.emplace_back(all.begin() + long(at), all.begin() + long(at + len));
+            at += len;
+        }
+        return out;
+    }
+
+    // The window identifiers of the Draw events received, in order; any
+    // other event fails the test.
+    std::vector<uint32_t> Draws() {
+        std::vector<uint32_t> ids;
+        for (auto& m : Events()) {
+            EXPECT_EQ(m[0], 16) << "unexpected event type";
+            EXPECT_EQ(m.size(), 32u);
+            ids.push_back(uint32_t(m[4]) | uint32_t(m[5]) << 8 | uint32_t(m[6]) << 16 | uint32_t(m[7]) << 24);
+        }
+        return ids;
+    }
+};
+
+// A request: header word (type, total length), then 32-bit words, with the
+// 256 zero bytes past the end that the dispatcher guarantees.
+void Req(FakeClient& from, uint8_t op, std::vector<uint32_t> words) {
+    uint32_t len = 4 + 4 * uint32_t(words.size());
+    std::vector<uint8_t> m(len + 256, 0);
+    uint32_t header = (len << 8) | op;
+    memcpy(m.data(), &header, 4); // little-endian machine
+    for (size_t i = 0; i < words.size(); ++i)
+        memcpy(m.data() + 4 + 4 * i, &words[i], 4);
+    SS_Dispatch(&from.c, m.data(), len);
+}
+
+constexpr uint8_t kCreate = 1, kDestroy = 2, kRaise = 3, kLower = 4, kMap = 5, kUnmap = 6, kResize = 7, kMove = 8,
+                  kMoveResize = 9, kWidget = 16, kTopWindow = 18, kTransient = 19, kDesktop = 111, kBackColor = 117;
+
+uint32_t U(int32_t v) { return uint32_t(v); }
+
+SSScreen g_testScreen;
+std::vector<uint8_t> g_pixels;
+
+class WindowTest : public ::testing::Test {
+protected:
+    void UseScreen(int w, int h) {
+        g_pixels.assign(size_t(w) * size_t(h), 192);
+        g_testScreen = SSScreen{w, h, 8, g_pixels.data(), g_pixels.data(), false};
+        g_screen = &g_testScreen;
+        g_rotateMode = 0;
+        SS_ResetWindows();
+    }
+    void SetUp() override { UseScreen(600, 800); }
+    void TearDown() override {
+        g_rotateMode = 0;
+        SS_ResetWindows();
+    }
+
+    // CreateWindow + SetWidgetFlag (+ MapWindow when `map`).
+    uint32_t Make(FakeClient& c, uint32_t id, uint32_t parent, int x, int y, int w, int h, bool map = true,
+                  bool widget = true) {
+        Req(c, kCreate, {id, parent, U(x), U(y), U(w), U(h), 0xEE, 2});
+        if (widget) Req(c, kWidget, {id, 1});
+        if (map) Req(c, kMap, {id, 0});
+        return id;
+    }
+
+    static std::vector<uint32_t> Order(SSWindow* parent) {
+        std::vector<uint32_t> ids;
+        for (SSWindow* c = parent->firstChild; c; c = c->nextSibling)
+            ids.push_back(c->d.id);
+        // The backward links must tell the same story.
+        std::vector<uint32_t> back;
+        for (SSWindow* c = parent->lastChild; c; c = c->prevSibling)
+            back.insert(back.begin(), c->d.id);
+        EXPECT_EQ(ids, back);
+        return ids;
+    }
+};
+
+void ExpectBox(const SSRegion* r, SSBox b) {
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->count, 1);
+    EXPECT_EQ(r->boxes[0].x1, b.x1);
+    EXPECT_EQ(r->boxes[0].y1, b.y1);
+    EXPECT_EQ(r->boxes[0].x2, b.x2);
+    EXPECT_EQ(r->boxes[0].y2, b.y2);
+}
+
+// ---- Creation and mapping -----------------------------------------------------------
+
+TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
+    FakeClient a;
+    Req(a, kCreate, {0x100001, 0, 10, 20, 100, 50, 7, 1});
+    SSWindow* w = SS_FindWindow(0x100001);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parent, g_rootWindow);
+    EXPECT_EQ(g_rootWindow->firstChild, w);
+    EXPECT_FALSE(SS_Mapped(w));
+    EXPECT_EQ(w->d.x, 10);
+    EXPECT_EQ(w->d.y, 20);
+    EXPECT_EQ(w->d.width, 100);
+    EXPECT_EQ(w->d.height, 50);
+    EXPECT_EQ(w->d.kind, 1u);
+    EXPECT_EQ(w->backColor, 7u);
+    EXPECT_EQ(w->flags, uint32_t(WIN_BACKCOLOR));
+    EXPECT_EQ(w->owner, &a.c);
+    ExpectBox(w->frame, {10, 20, 110, 70});
+
+    // Width 0: 1 x 1; a parent that names no window: the root; on top.
+    Req(a, kCreate, {0x100002, 0x999999, 5, 6, 0, 50, 7, 3});
+    SSWindow* tiny = SS_FindWindow(0x100002);
+    ASSERT_NE(tiny, nullptr);
+    EXPECT_EQ(tiny->d.width, 1);
+    EXPECT_EQ(tiny->d.height, 1);
+    EXPECT_EQ(tiny->parent, g_rootWindow);
+    EXPECT_EQ(tiny->d.kind, 3u);
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x100002, 0x100001}));
+
+    // A child takes its parent's position; kind bytes other than 1 and 3 give 2.
+    Req(a, kCreate, {0x100003, 0x100001, 5, 5, 10, 10, 7, 9});
+    SSWindow* child = SS_FindWindow(0x100003);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->parent, w);
+    EXPECT_EQ(child->d.x, 15);
+    EXPECT_EQ(child->d.y, 25);
+    EXPECT_EQ(child->relX, 5);
+    EXPECT_EQ(child->d.kind, 2u);
+
+    // Identifier 0 could never be named again: nothing is created.
+    int before = SS_WindowCount();
+    Req(a, kCreate, {0, 0, 0, 0, 10, 10, 7, 1});
+    EXPECT_EQ(SS_WindowCount(), before);
+
+    // Creating sends nothing.
+    EXPECT_TRUE(a.Events().empty());
+}
+
+TEST_F(WindowTest, MappingWithNoExposeSendsNothingAndMappingTwiceChangesNothing) {
+    FakeClient a;
+    Make(a, 0x100001, 0, 0, 0, 100, 100, false);
+    Req(a, kMap, {0x100001, 1});
+    SSWindow* w = SS_FindWindow(0x100001);
+    EXPECT_TRUE(SS_Mapped(w));
+    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_EQ(g_focusWindow, w); // a child of the root still takes the focus
+
+    Make(a, 0x100002, 0, 50, 50, 100, 100);
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x100002});
+    SSWindow* b = SS_FindWindow(0x100002);
+    EXPECT_EQ(g_focusWindow, b);
+    EXPECT_EQ(g_activeTopLevel, b);
+
+    Req(a, kMap, {0x100001, 0});
+    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_EQ(g_focusWindow, b);
+}
+
+TEST_F(WindowTest, MappingAWindowExposesItsVisibleSubtreeOnly) {
+    FakeClient a;
+    Make(a, 0x10, 0, 0, 0, 300, 300, false);
+    Make(a, 0x11, 0x10, 10, 10, 50, 50);          // mapped child
+    Make(a, 0x12, 0x10, 100, 100, 50, 50, false); // unmapped child
+    Make(a, 0x13, 0x10, 400, 400, 50, 50);        // mapped, outside its parent
+    Make(a, 0x14, 0x11, 0, 0, 50, 50);            // covers its parent 0x11 entirely
+    EXPECT_TRUE(a.Draws().empty());               // parent not viewable yet
+    Req(a, kMap, {0x10, 0});
+    // 0x11 shows nothing of its own (0x14 covers it) and 0x13 nothing at all.
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x10, 0x14}));
+}
+
+// ---- Unmapping ------------------------------------------------------------------------
+
+TEST_F(WindowTest, UnmapExposesOnlyWindowsWhoseVisiblePartMeetsTheUncoveredArea) {
+    FakeClient a, b;
+    Make(b, 0xD, 0, 350, 350, 100, 100);
+    Make(a, 0xA1, 0, 0, 0, 300, 300);
+    Make(a, 0xC, 0xA1, 10, 10, 50, 50);
+    Make(a, 0xE, 0xA1, 100, 100, 20, 20);
+    Make(a, 0xF, 0xA1, 95, 95, 40, 40); // covers 0xE
+    Make(a, 0xA2, 0, 200, 200, 200, 200);
+    Make(b, 0xB, 0, 500, 500, 50, 50);
+    a.Draws();
+    b.Draws();
+
+    Req(a, kUnmap, {0xA2, 0});
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0xA1});
+    EXPECT_EQ(b.Draws(), std::vector<uint32_t>{0xD});
+
+    // A child: the parent shows through.
+    Req(a, kUnmap, {0xC, 0});
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0xA1});
+    // A child that showed nothing uncovers nothing.
+    Req(a, kUnmap, {0xE, 0});
+    EXPECT_TRUE(a.Draws().empty());
+    // The no-expose byte: unmapped, nothing sent.
+    Req(a, kUnmap, {0xF, 1});
+    EXPECT_FALSE(SS_Mapped(SS_FindWindow(0xF)));
+    EXPECT_TRUE(a.Draws().empty());
+    // Unmapping what is not mapped does nothing.
+    Req(a, kUnmap, {0xC, 0});
+    EXPECT_TRUE(a.Draws().empty());
+}
+
+TEST_F(WindowTest, AWindowWithoutTheWidgetFlagNeverReceivesDraw) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 200, 200, true, false);
+    Make(a, 0x2, 0, 100, 100, 200, 200, true, true);
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x2});
+    Req(a, kMove, {0x1, 5, 5, 0});
+    Req(a, kResize, {0x1, 300, 300});
+    Req(a, kRaise, {0x1});
+    Req(a, kUnmap, {0x2, 0});
+    Req(a, kMap, {0x2, 0});
+    for (uint32_t id : a.Draws())
+        EXPECT_EQ(id, 0x2u);
+    // Turning the flag off stops them for 0x2 too.
+    Req(a, kWidget, {0x2, 0});
+    Req(a, kUnmap, {0x2, 0});
+    Req(a, kMap, {0x2, 0});
+    EXPECT_TRUE(a.Draws().empty());
+}
+
+// ---- Geometry -----------------------------------------------------------------------------
+
+TEST_F(WindowTest, MoveWindowMovesTheSubtreeAndKeepsRelativePositions) {
+    FakeClient a;
+    Make(a, 0x20, 0, 0, 0, 600, 800); // background
+    Make(a, 0x21, 0, 100, 100, 200, 200);
+    Make(a, 0x22, 0x21, 10, 20, 50, 50);
+    Make(a, 0x23, 0x22, 5, 5, 10, 10);
+    a.Draws();
+
+    Req(a, kMove, {0x21, 0, 0, 0});
+    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_EQ(SS_FindWindow(0x21)->d.x, 100);
+
+    Req(a, kMove, {0x21, 10, 0, 0});
+    SSWindow* w = SS_FindWindow(0x21);
+    SSWindow* c = SS_FindWindow(0x22);
+    SSWindow* g = SS_FindWindow(0x23);
+    EXPECT_EQ(w->d.x, 110);
+    EXPECT_EQ(w->relX, 110);
+    EXPECT_EQ(c->d.x, 120);
+    EXPECT_EQ(c->relX, 10);
+    EXPECT_EQ(c->relY, 20);
+    EXPECT_EQ(g->d.x, 125);
+    EXPECT_EQ(g->d.y, 125);
+    EXPECT_EQ(g->relX, 5);
+    ExpectBox(g->frame, {125, 125, 135, 135});
+    ExpectBox(g->clipWithChildren, {125, 125, 135, 135});
+    // The moved subtree repaints, then the background that it uncovered.
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x23, 0x20}));
+
+    // The no-expose byte: moved, nothing sent.
+    Req(a, kMove, {0x21, 0, 10, 1});
+    EXPECT_EQ(w->d.y, 110);
+    EXPECT_TRUE(a.Draws().empty());
+}
+
+TEST_F(WindowTest, MoveResizeToTheSameGeometryDoesNothingAndANewHeightRepaints) {
+    FakeClient a;
+    Make(a, 0x20, 0, 0, 0, 600, 800);
+    Make(a, 0x21, 0, 100, 100, 200, 200);
+    a.Draws();
+    Req(a, kMoveResize, {0x21, 100, 100, 200, 200, 0});
+    EXPECT_TRUE(a.Draws().empty());
+
+    Req(a, kMoveResize, {0x21, 100, 100, 200, 150, 0});
+    SSWindow* w = SS_FindWindow(0x21);
+    EXPECT_EQ(w->d.height, 150);
+    EXPECT_EQ(w->d.bytesPerLine, 200u);
+    ExpectBox(w->frame, {100, 100, 300, 250});
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x20}));
+
+    // A new position moves the children with it.
+    Make(a, 0x22, 0x21, 1, 2, 3, 4);
+    a.Draws();
+    Req(a, kMoveResize, {0x21, 0, 0, 50, 50, 0});
+    EXPECT_EQ(SS_FindWindow(0x22)->d.x, 1);
+    EXPECT_EQ(SS_FindWindow(0x22)->d.y, 2);
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
+
+    // ResizeWindow: the same size does nothing; another one repaints.
+    Req(a, kResize, {0x21, 50, 50});
+    EXPECT_TRUE(a.Draws().empty());
+    Req(a, kResize, {0x21, 60, 50});
+    EXPECT_EQ(w->d.width, 60);
+    // Growing uncovers nothing of the background.
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22}));
+    Req(a, kResize, {0x21, 40, 50});
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
+}
+
+// ---- Destruction ----------------------------------------------------------------------------
+
+TEST_F(WindowTest, DestroyingAWindowExposesWhatItUncoversAndRemovesEveryDescendant) {
+    FakeClient a, b;
+    Make(b, 0xD, 0, 0, 0, 100, 100);
+    Make(a, 0x30, 0, 50, 50, 100, 100);
+    Make(a, 0x31, 0x30, 0, 0, 20, 20);
+    Make(a, 0x32, 0x30, 30, 30, 20, 20);
+    Make(a, 0x33, 0x32, 1, 1, 5, 5);
+    a.Draws();
+    b.Draws();
+    int before = SS_WindowCount();
+    SSWindow* c1 = SS_FindWindow(0x31);
+    g_pressWindow = c1;
+    g_enteredWindow = SS_FindWindow(0x33);
+    SS_AddPointerGrab(SS_FindWindow(0x32));
+    SS_AddPointerGrab(SS_FindWindow(0xD));
+
+    Req(a, kDestroy, {0x30});
+    EXPECT_EQ(b.Draws(), std::vector<uint32_t>{0xD});
+    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_EQ(SS_WindowCount(), before - 4);
+    for (uint32_t id : {0x30u, 0x31u, 0x32u, 0x33u})
+        EXPECT_EQ(SS_FindWindow(id), nullptr);
+    EXPECT_EQ(g_pressWindow, nullptr);
+    EXPECT_EQ(g_enteredWindow, nullptr);
+    EXPECT_EQ(g_pointerGrabs, std::vector<SSWindow*>{SS_FindWindow(0xD)});
+    EXPECT_EQ(g_focusWindow, SS_FindWindow(0xD));
+    EXPECT_EQ(Order(g_rootWindow), std::vector<uint32_t>{0xD});
+
+    // Later requests naming them do nothing.
+    for (uint8_t op : {kMap, kUnmap, kRaise, kDestroy, kLower})
+        Req(a, op, {0x31, 0});
+    Req(a, kMove, {0x32, 5, 5, 0});
+    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(b.Draws().empty());
+}
+
+TEST_F(WindowTest, AClientThatDisconnectsLosesAllItsWindowsAndTheScreenBeneathIsExposed) {
+    FakeClient x, y;
+    Make(y, 0x200001, 0, 0, 0, 300, 300);
+    Req(y, kTopWindow, {0x200001, 1});
+    Make(y, 0x200002, 0, 400, 400, 50, 50, false);
+    Make(x, 0x100001, 0, 100, 100, 300, 300);
+    Req(x, kTopWindow, {0x100001, 1});
+    Make(x, 0x100002, 0x100001, 10, 10, 20, 20);
+    Make(x, 0x100003, 0x200001, 5, 5, 20, 20);   // x's window inside y's
+    Make(y, 0x200003, 0x100001, 50, 50, 20, 20); // y's window inside x's
+    x.Draws();
+    y.Draws();
+
+    x.c.dead = true; // as the connection teardown marks it first
+    SS_DestroyClientWindows(&x.c);
+    for (uint32_t id : {0x100001u, 0x100002u, 0x100003u, 0x200003u})
+        EXPECT_EQ(SS_FindWindow(id), nullptr) << id;
+    SSWindow* y1 = SS_FindWindow(0x200001);
+    ASSERT_NE(y1, nullptr);
+    EXPECT_EQ(y1->firstChild, nullptr);
+    // Once for the top-level window above it, once for the window inside it.
+    EXPECT_EQ(y.Draws(), (std::vector<uint32_t>{0x200001, 0x200001}));
+    EXPECT_TRUE(x.Events().empty());
+    EXPECT_EQ(g_topWindow, y1);
+    EXPECT_EQ(g_focusWindow, y1);
+    EXPECT_EQ(g_activeTopLevel, y1);
+
+    y.c.dead = true;
+    SS_DestroyClientWindows(&y.c);
+    EXPECT_EQ(SS_WindowCount(), 0);
+    EXPECT_EQ(g_rootWindow->firstChild, nullptr);
+    EXPECT_EQ(g_topWindow, nullptr);
+    EXPECT_EQ(g_focusWindow, nullptr);
+}
+
+// ---- Desktop work area and shapes -----------------------------------------------------------
+
+TEST_F(WindowTest, SetDesktopFlagClampsTheWorkAreaAndClipsOtherTopLevels) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 600, 800, false);
+    Req(a, kDesktop, {0x1, U(-5), 10, 20, 5000});
+    EXPECT_EQ(g_desktopArea.x, 0);
+    EXPECT_EQ(g_desktopArea.y, 10);
+    EXPECT_EQ(g_desktopArea.width, 100);
+    EXPECT_EQ(g_desktopArea.height, 800);
+    EXPECT_TRUE(SS_FindWindow(0x1)->flags & WIN_DESKTOP);
+
+    Req(a, kDesktop, {0x1, 0, 50, 500, 300});
+    Req(a, kMoveResize, {0x1, U(-10), U(-10), 700, 900, 0});
+    Req(a, kMap, {0x1, 0});
+    Make(a, 0x2, 0, 0, 0, 300, 800);   // top-level without the flag
+    Make(a, 0x3, 0x2, 0, 0, 600, 800); // its child
+    // The desktop window is limited by the screen and the window above only.
+    ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {300, 0, 600, 800});
+    // The other top-level and its child show inside the work area only.
+    ExpectBox(SS_FindWindow(0x2)->clipWithChildren, {0, 50, 300, 350});
+    ExpectBox(SS_FindWindow(0x3)->clipWithChildren, {0, 50, 300, 350});
+    EXPECT_TRUE(SS_RegionEmpty(SS_FindWindow(0x2)->clipWithoutChildren));
+}
+
+// A 1-bit mask pixmap record, as the pixmap module keeps them.
+struct MaskPixmap {
+    std::vector<uint8_t> bits;
+    SSPixmap p{};
+    MaskPixmap(int w, int h, const std::vector<const char*>& rows) : bits(size_t((w + 7) / 8) * size_t(h), 0) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (rows[size_t(y)][x] == '#') bits[size_t(y * ((w + 7) / 8) + x / 8)] |= uint8_t(1 << (x % 8));
+        p.d.pixels = bits.data();
+        p.d.width = w;
+        p.d.height = h;
+        p.d.bitsPerPixel = 1;
+        p.d.bytesPerLine = uint32_t((w + 7) / 8);
+        p.d.kind = DRAWABLE_PIXMAP;
+    }
+};
+
+TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 40, 40);
+    Make(a, 0x2, 0, 10, 10, 20, 20, false);
+    // An L: the left column (4 wide) and the bottom row (4 high) of a 10 x 10 mask.
+    std::vector<const char*> rows(10, "####......");
+    for (int i = 6; i < 10; ++i)
+        rows[size_t(i)] = "##########";
+    MaskPixmap mask(10, 10, rows);
+    SS_SetShape(SS_FindWindow(0x2), &mask.p, 2, 3); // shape at (12, 13) on the screen
+    Req(a, kMap, {0x2, 0});
+
+    SSRegion* shaped = SS_FindWindow(0x2)->clipWithChildren;
+    ASSERT_EQ(shaped->count, 2);
+    EXPECT_EQ(shaped->boxes[0].x1, 12);
+    EXPECT_EQ(shaped->boxes[0].y1, 13);
+    EXPECT_EQ(shaped->boxes[0].x2, 16);
+    EXPECT_EQ(shaped->boxes[0].y2, 19);
+    EXPECT_EQ(shaped->boxes[1].x1, 12);
+    EXPECT_EQ(shaped->boxes[1].y1, 19);
+    EXPECT_EQ(shaped->boxes[1].x2, 22);
+    EXPECT_EQ(shaped->boxes[1].y2, 23);
+    // The sibling below loses the L, not the whole rectangle of 0x2.
+    SSRegion* below = SS_FindWindow(0x1)->clipWithChildren;
+    EXPECT_TRUE(SS_PointInRegion(below, 20, 15)); // inside 0x2's frame, outside its shape
+    EXPECT_TRUE(SS_PointInRegion(below, 11, 11));
+    EXPECT_FALSE(SS_PointInRegion(below, 12, 13));
+    EXPECT_FALSE(SS_PointInRegion(below, 21, 22));
+    EXPECT_TRUE(SS_PointInRegion(below, 22, 22));
+
+    // A pixmap that is no mask removes the shape.
+    MaskPixmap notMask(10, 10, rows);
+    notMask.p.d.kind = DRAWABLE_WINDOW1;
+    SS_SetShape(SS_FindWindow(0x2), &notMask.p, 0, 0);
+    EXPECT_EQ(SS_FindWindow(0x2)->shape, nullptr);
+}
+
+// ---- Stacking ---------------------------------------------------------------------------------
+
+TEST_F(WindowTest, LowerWindowNeverChangesTheOrder) {
+    FakeClient a;
+    for (uint32_t id = 1; id <= 4; ++id)
+        Make(a, id, 0, int(id) * 10, 0, 100, 100);
+    a.Draws();
+    auto before = Order(g_rootWindow);
+    for (uint32_t id = 1; id <= 4; ++id)
+        Req(a, kLower, {id});
+    EXPECT_EQ(Order(g_rootWindow), before);
+    EXPECT_TRUE(a.Draws().empty());
+}
+
+TEST_F(WindowTest, RaiseMovesAWindowOnTopAndTheTopmostStillRepaints) {
+    FakeClient a;
+    for (uint32_t id = 1; id <= 3; ++id)
+        Make(a, id, 0, int(id) * 10, 0, 100, 100);
+    a.Draws();
+    Req(a, kRaise, {3}); // already on top: same order, still a Draw
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{3, 2, 1}));
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{3});
+    Req(a, kRaise, {1});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{1, 3, 2}));
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{1});
+    Req(a, kRaise, {2}); // the bottom one: the last child follows
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{2, 1, 3}));
+    EXPECT_EQ(g_rootWindow->lastChild->d.id, 3u);
+    ExpectBox(SS_FindWindow(2)->clipWithChildren, {20, 0, 120, 100});
+}
+
+TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 100, 100); // the application, bottom
+    Req(a, kTopWindow, {0x1, 1});
+    Make(a, 0x2, 0, 10, 10, 50, 50); // its dialog
+    Make(a, 0x3, 0, 20, 20, 50, 50); // its second dialog
+    Make(a, 0x9, 0, 0, 0, 600, 800); // another application on top of all
+    Req(a, kTransient, {0x2, 0x1});
+    Req(a, kTransient, {0x3, 0x1});
+    Req(a, kTransient, {0x3, 0x1}); // duplicates are refused
+    EXPECT_EQ(SS_FindWindow(0x1)->transients.size(), 2u);
+    a.Draws();
+
+    Req(a, kRaise, {0x1});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x3, 0x2, 0x1, 0x9}));
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x3, 0x2, 0x1}));
+
+    // Raising a dialog that is not the last raised one puts it above that one.
+    Req(a, kRaise, {0x2});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
+    EXPECT_EQ(SS_FindWindow(0x1)->transients.back(), SS_FindWindow(0x2));
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x2});
+    // The last raised dialog below another window: nothing at all.
+    Req(a, kRaise, {0x9});
+    a.Draws();
+    Req(a, kRaise, {0x2});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x9, 0x2, 0x3, 0x1}));
+    EXPECT_TRUE(a.Draws().empty());
+    Req(a, kRaise, {0x1});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x2, 0x3, 0x1}));
+    // The group on top already: nothing.
+    Req(a, kRaise, {0x1});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
+    EXPECT_TRUE(a.Draws().empty());
+
+    // Destroying the application frees its dialogs from the group.
+    Req(a, kDestroy, {0x1});
+    EXPECT_EQ(SS_FindWindow(0x2)->transientOwner, nullptr);
+    EXPECT_EQ(SS_FindWindow(0x3)->transientOwner, nullptr);
+    // And destroying a dialog takes it out of its owner's list.
+    Req(a, kTransient, {0x3, 0x2});
+    Req(a, kDestroy, {0x3});
+    EXPECT_TRUE(SS_FindWindow(0x2)->transients.empty());
+}
+
+// ---- Routing state --------------------------------------------------------------------------
+
+TEST_F(WindowTest, UnmappingTheTopWindowHandsTopFocusAndActivationOn) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 100, 100, false);
+    Req(a, kTopWindow, {0x1, 1});
+    Req(a, kMap, {0x1, 0});
+    Make(a, 0x5, 0, 0, 0, 10, 10, false); // a dialog of 0x1, unmapped for now
+    Req(a, kTransient, {0x5, 0x1});
+    Make(a, 0x2, 0, 0, 0, 100, 100, false);
+    Req(a, kTopWindow, {0x2, 1});
+    Req(a, kMap, {0x2, 0});
+    SSWindow* w1 = SS_FindWindow(0x1);
+    SSWindow* w2 = SS_FindWindow(0x2);
+    EXPECT_EQ(g_topWindow, w2);
+    EXPECT_EQ(g_focusWindow, w2);
+
+    Req(a, kMap, {0x5, 1}); // mapped without exposure: focus still follows
+    EXPECT_EQ(g_focusWindow, SS_FindWindow(0x5));
+    Req(a, kUnmap, {0x2, 0});
+    EXPECT_EQ(g_topWindow, w1);
+    EXPECT_EQ(g_activeTopLevel, SS_FindWindow(0x5)); // its first mapped dialog
+    EXPECT_EQ(g_focusWindow, SS_FindWindow(0x5));
+
+    // Nothing left: no focus, no top window.
+    Req(a, kDestroy, {0x5});
+    Req(a, kUnmap, {0x1, 0});
+    EXPECT_EQ(g_topWindow, nullptr);
+    EXPECT_EQ(g_focusWindow, nullptr);
+    EXPECT_EQ(g_activeTopLevel, nullptr);
+}
+
+// ---- Copy clipping ------------------------------------------------------------------------------
+
+TEST_F(WindowTest, ClipToWindowGivesTheVisibleAbsoluteBoxesOfTheRectangle) {
+    FakeClient a;
+    Make(a, 0x1, 0, 100, 100, 200, 100);
+    Make(a, 0x2, 0x1, 0, 0, 50, 50);     // child covers its corner
+    Make(a, 0x3, 0, 250, 100, 100, 100); // sibling above covers the right end
+    SSRegion* r = SS_ClipToWindow(SS_FindWindow(0x1), {0, 0, 200, 100});
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->count, 2);
+    EXPECT_EQ(r->boxes[0].x1, 150);
+    EXPECT_EQ(r->boxes[0].y1, 100);
+    EXPECT_EQ(r->boxes[0].x2, 250);
+    EXPECT_EQ(r->boxes[0].y2, 150);
+    EXPECT_EQ(r->boxes[1].x1, 100);
+    EXPECT_EQ(r->boxes[1].y1, 150);
+    EXPECT_EQ(r->boxes[1].x2, 250);
+    EXPECT_EQ(r->boxes[1].y2, 200);
+    SS_FreeRegion(r);
+    // A part of the rectangle only.
+    r = SS_ClipToWindow(SS_FindWindow(0x1), {60, 60, 10, 10});
+    ExpectBox(r, {160, 160, 170, 170});
+    SS_FreeRegion(r);
+    // Wholly covered, empty, or off the window: nothing may be written.
+    EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x1), {-50, -50, 100, 100}), nullptr);
+    EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x1), {0, 0, 0, 10}), nullptr);
+    EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x1), {INT_MAX - 5, 0, 100, 10}), nullptr);
+    EXPECT_EQ(SS_ClipToWindow(nullptr, {0, 0, 10, 10}), nullptr);
+    // Not viewable: nothing, even with clips computed before.
+    Req(a, kUnmap, {0x1, 0});
+    EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x2), {0, 0, 10, 10}), nullptr);
+    // Never mapped: no clip at all.
+    Make(a, 0x4, 0, 0, 0, 10, 10, false);
+    EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x4), {0, 0, 10, 10}), nullptr);
+}
+
+// ---- Rotation -------------------------------------------------------------------------------------
+
+TEST_F(WindowTest, RotationGivesTheRootTheNewSizeAndExposesEveryVisibleWindow) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 800, 800);
+    Make(a, 0x2, 0x1, 10, 10, 10, 10);
+    Make(a, 0x3, 0, 0, 0, 10, 10, false);
+    ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {0, 0, 600, 800});
+    a.Draws();
+    g_rotateMode = 1;
+    SS_WindowsRotated();
+    EXPECT_EQ(g_rootWindow->d.width, 800);
+    EXPECT_EQ(g_rootWindow->d.height, 600);
+    ExpectBox(g_rootWindow->frame, {0, 0, 800, 600});
+    EXPECT_EQ(g_desktopArea.width, 800);
+    EXPECT_EQ(g_desktopArea.height, 600);
+    ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {0, 0, 800, 600});
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x1, 0x2}));
+}
+
+// ---- Hostile values ---------------------------------------------------------------------------------
+
+TEST_F(WindowTest, AbsurdCoordinatesDeepTreesAndShortRequestsAreSafe) {
+    FakeClient a;
+    Req(a, kCreate, {0x1, 0, U(INT_MAX), U(INT_MIN), U(INT_MAX), U(INT_MAX), 0, 1});
+    Req(a, kMap, {0x1, 0});
+    Req(a, kMove, {0x1, U(INT_MAX), U(INT_MIN), 0});
+    Req(a, kMove, {0x1, U(INT_MAX), U(INT_MIN), 0});
+    Req(a, kMoveResize, {0x1, U(INT_MIN), U(INT_MAX), U(INT_MIN), U(INT_MAX), 0});
+    Req(a, kResize, {0x1, U(INT_MAX), U(INT_MAX)});
+    SSWindow* w = SS_FindWindow(0x1);
+    ASSERT_NE(w, nullptr);
+    for (SSRegion* r : {w->frame, w->clipWithChildren, w->clipWithoutChildren})
+        EXPECT_TRUE(SS_RegionValid(r));
+    SSRegion* clip = SS_ClipToWindow(w, {INT_MAX, INT_MAX, INT_MAX, INT_MAX});
+    if (clip) {
+        EXPECT_TRUE(SS_RegionValid(clip));
+    }
+    SS_FreeRegion(clip);
+
+    // A chain of 20000 nested windows: mapped, moved, destroyed without
+    // running out of stack.
+    uint32_t parent = 0;
+    for (uint32_t id = 0x1000; id < 0x1000 + 20000; ++id) {
+        Req(a, kCreate, {id, parent, 0, 0, 10, 10, 0, 1});
+        Req(a, kMap, {id, 1});
+        parent = id;
+    }
+    Req(a, kMove, {0x1000, 1, 1, 1});
+    EXPECT_EQ(SS_FindWindow(0x1000 + 19999)->d.x, 1);
+    Req(a, kMap, {0x1000, 0}); // already mapped: nothing
+    Req(a, kUnmap, {0x1000, 0});
+    Req(a, kMap, {0x1000, 0}); // recomputes the whole chain
+    EXPECT_TRUE(SS_Viewable(SS_FindWindow(0x1000 + 19999)));
+    Req(a, kDestroy, {0x1000});
+    EXPECT_EQ(SS_FindWindow(0x1000 + 19999), nullptr);
+
+    // A request shorter than its layout runs with the missing fields as 0.
+    std::vector<uint8_t> shortCreate(4 + 256, 0);
+    uint32_t header = (8u << 8) | kCreate;
+    memcpy(shortCreate.data(), &header, 4);
+    uint32_t id = 0x77;
+    memcpy(shortCreate.data() + 4, &id, 4);
+    SS_Dispatch(&a.c, shortCreate.data(), 8);
+    SSWindow* s = SS_FindWindow(0x77);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->d.width, 1);
+    // Self-transience is refused.
+    Req(a, kTransient, {0x77, 0x77});
+    EXPECT_EQ(s->transientOwner, nullptr);
+    a.Events();
+}
+
+TEST_F(WindowTest, SetBackColorAndSetBackPixmapKeepExactlyOneBackgroundFlag) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 10, 10, false);
+    SSWindow* w = SS_FindWindow(0x1);
+    EXPECT_EQ(w->backColor, 0xEEu);
+    MaskPixmap pix(8, 8, std::vector<const char*>(8, "########"));
+    SS_SetBackPixmap(w, &pix.p);
+    EXPECT_EQ(w->backPixmap, &pix.p);
+    EXPECT_EQ(w->flags & (WIN_BACKCOLOR | WIN_BACKPIXMAP), uint32_t(WIN_BACKPIXMAP));
+    // A pixmap that goes away is dropped as a background.
+    SS_ForgetPixmap(&pix.p);
+    EXPECT_EQ(w->backPixmap, nullptr);
+    SS_SetBackPixmap(w, &pix.p);
+    Req(a, kBackColor, {0x1, 0x42});
+    EXPECT_EQ(w->backColor, 0x42u);
+    EXPECT_EQ(w->backPixmap, nullptr);
+    EXPECT_EQ(w->flags & (WIN_BACKCOLOR | WIN_BACKPIXMAP), uint32_t(WIN_BACKCOLOR));
+    EXPECT_EQ(g_rootWindow->backColor, 0xC0u);
+}
+
+} // namespace
