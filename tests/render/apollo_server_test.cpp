@@ -1,0 +1,127 @@
+// The screen set-up of the real server, end to end: panel models, the
+// start-up rotation, SetRotateMode and the "rserver" message as clients see
+// them in SysInfo, and a frame buffer that is not there.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "harness/eink_root.h"
+#include "harness/panel.h"
+#include "harness/server_process.h"
+#include "harness/wire_client.h"
+
+using namespace testing_eink;
+
+namespace {
+
+struct Geometry {
+    uint32_t logicalW, logicalH, physicalW, physicalH, depth, rotation;
+    bool operator==(const Geometry& o) const {
+        return logicalW == o.logicalW && logicalH == o.logicalH && physicalW == o.physicalW &&
+               physicalH == o.physicalH && depth == o.depth && rotation == o.rotation;
+    }
+};
+std::ostream& operator<<(std::ostream& os, const Geometry& g) {
+    return os << g.logicalW << "x" << g.logicalH << " physical " << g.physicalW << "x" << g.physicalH << " depth "
+              << g.depth << " rotation " << g.rotation;
+}
+
+// The geometry words of SysInfo (offsets 8 to 28) of a new connection.
+Geometry SysInfoGeometry(const ServerProcess& server) {
+    WireClient c;
+    EXPECT_TRUE(c.Open(server.socketPath()));
+    const Bytes& s = c.sysinfo();
+    if (s.size() < 32) return Geometry{};
+    return Geometry{U32At(s, 8), U32At(s, 12), U32At(s, 16), U32At(s, 20), U32At(s, 24), U32At(s, 28)};
+}
+
+} // namespace
+
+TEST(ScreenEndToEnd, TheLargePanelIsFoundAndReportedInSysInfo) {
+    EinkRoot root(true);
+    ServerProcess server(root);
+    ASSERT_TRUE(server.Start()) << server.Output();
+    EXPECT_TRUE(server.WaitForOutput("bDX:0 line=225\n", 3000)) << server.Output();
+    EXPECT_EQ(server.Output().find("not bDX"), std::string::npos);
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{824, 1200, 824, 1200, 8, 0}));
+}
+
+TEST(ScreenEndToEnd, TheStartUpRotationGivesTheLogicalSizeOfItsMode) {
+    EinkRoot root;
+    ServerProcess server(root);
+    ASSERT_TRUE(server.Start({"-Rleft"})) << server.Output();
+    EXPECT_TRUE(server.WaitForOutput("not bDX:0 line=229\n", 3000)) << server.Output();
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{800, 600, 600, 800, 8, 1}));
+}
+
+TEST(ScreenEndToEnd, SetRotateModeAndTheRserverMessageChangeWhatNewClientsSee) {
+    EinkRoot root;
+    ServerProcess server(root);
+    ASSERT_TRUE(server.Start()) << server.Output();
+    WireClient c;
+    ASSERT_TRUE(c.Open(server.socketPath()));
+
+    // SetRotateMode (110): 4 and above are ignored.
+    ASSERT_TRUE(c.Send(Msg(110).u32(4)));
+    ASSERT_TRUE(c.Sync());
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{600, 800, 600, 800, 8, 0}));
+    ASSERT_TRUE(c.Send(Msg(110).u32(3)));
+    ASSERT_TRUE(c.Sync());
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{800, 600, 600, 800, 8, 3}));
+    ASSERT_TRUE(c.Send(Msg(110).u32(2)));
+    ASSERT_TRUE(c.Sync());
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{600, 800, 600, 800, 8, 2}));
+    ASSERT_TRUE(c.Send(Msg(110).u32(0)));
+
+    // "rserver": the other orientation, so the physical size turns.
+    ASSERT_TRUE(c.UserMessage("tester", "rserver", 0, ""));
+    ASSERT_TRUE(c.Sync());
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{800, 600, 800, 600, 8, 0}));
+    ASSERT_TRUE(c.UserMessage("tester", "rserver", 0, ""));
+    ASSERT_TRUE(c.Sync());
+    EXPECT_EQ(SysInfoGeometry(server), (Geometry{600, 800, 600, 800, 8, 0}));
+
+    // The refresh requests are taken, short or whole, without harm; with the
+    // host lock off none of them reaches the panel.
+    for (uint8_t op : {128, 129, 131, 132, 133, 134, 135, 136, 137, 139, 143, 144, 145}) {
+        ASSERT_TRUE(c.Send(Msg(op).u32(1).u32(1)));
+        ASSERT_TRUE(c.Send(Msg(op).u32(0)));
+        ASSERT_TRUE(c.Send(Msg(op)));
+    }
+    ASSERT_TRUE(c.Sync());
+    EXPECT_TRUE(NoPanelUpdateWithin(root, 0, 1500));
+    EXPECT_TRUE(server.Running());
+}
+
+TEST(ScreenEndToEnd, WithoutAFrameBufferTheServerStopsWithAMessageAndAFailureStatus) {
+    // Run directly (bounded by timeout(1)) to see the exit status.
+    auto run = [](const EinkRoot& root, std::string* output) {
+        std::string out = root.Path("/tmp/server.out");
+        std::string cmd = "EINK_ROOT=" + root.dir() + " EINK_PORT=" + std::to_string(FreePort()) +
+                          " EINK_KEY_PORT=" + std::to_string(FreePort()) + " timeout 10 " WINSERVER_PATH " >" + out +
+                          " 2>&1";
+        int status = system(cmd.c_str());
+        *output = root.Read("/tmp/server.out");
+        return status;
+    };
+    EinkRoot root;
+    root.Remove("/dev/fb0");
+    std::string output;
+    int status = run(root, &output);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(WEXITSTATUS(status), 124) << "still running after 10 s";
+    EXPECT_NE(output.find("cannot open the frame buffer"), std::string::npos) << output;
+
+    // A panel file too small for its resolution cannot be mapped either.
+    EinkRoot small;
+    small.Write("/dev/fb0", std::string(1000, '\0'));
+    status = run(small, &output);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(WEXITSTATUS(status), 124);
+    EXPECT_NE(output.find("cannot be mapped"), std::string::npos) << output;
+}
