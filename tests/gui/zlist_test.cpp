@@ -7,6 +7,8 @@
 #include <iterator>
 #include <list>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -264,6 +266,56 @@ TEST(ZPSList, RandomOperationsMatchAStdListModel) {
     for (unsigned seed = 1; seed <= 3; seed++) {
         RunAgainstModel(0, seed);
         RunAgainstModel(1, seed + 100);
+    }
+}
+
+// The keyed list against a model of (key, data) pairs.
+TEST(ZMSList, RandomOperationsMatchAModel) {
+    for (unsigned char allow = 0; allow <= 1; allow++) {
+        std::mt19937 rng(42 + allow);
+        auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+        const char* keys[] = {"", "a", "b", "ab", "ba", "c"};
+        ZMSList l(allow);
+        std::list<std::pair<std::string, void*>> model;
+        auto find = [&](const std::string& k) -> void* {
+            if (k.empty()) return nullptr;
+            for (auto& e : model)
+                if (e.first == k) return e.second;
+            return nullptr;
+        };
+        for (int step = 0; step < 10000; step++) {
+            std::string k = keys[pick(6)];
+            void* d = pick(15) == 0 ? nullptr : P(pick(6));
+            switch (pick(4)) {
+            case 0:
+            case 1: {
+                bool add = !k.empty() && d && (allow || find(k) != d);
+                if (add) model.emplace_back(k, d);
+                ASSERT_EQ(l.AppendItem(k.c_str(), d), add ? 1 : 0);
+                break;
+            }
+            case 2: {
+                auto it = std::find_if(model.begin(), model.end(), [&](auto& e) { return e.first == k; });
+                bool found = it != model.end();
+                if (found) model.erase(it);
+                ASSERT_EQ(l.RemoveItem(k.c_str()), found ? 1 : 0);
+                break;
+            }
+            case 3: ASSERT_EQ(l.FindItem(k.c_str()), find(k)); break;
+            }
+            ASSERT_EQ(l.count, int(model.size()));
+            auto it = model.begin();
+            const ZMCList* prev = nullptr;
+            for (const ZMCList* n = l.first; n; n = n->next, ++it) {
+                ASSERT_NE(it, model.end());
+                ASSERT_EQ(n->prev, prev);
+                ASSERT_EQ(std::string(n->key), it->first);
+                ASSERT_EQ(n->data, it->second);
+                prev = n;
+            }
+            ASSERT_EQ(it, model.end());
+            ASSERT_EQ(l.last, prev);
+        }
     }
 }
 
