@@ -26,7 +26,8 @@ constexpr int kNoOutline = -9999;
 // its identifier itself and answers 0 when the write fails; the window keeps
 // the identifier regardless, so it is read before the request.
 unsigned long PeekNextId() {
-    return proto::GetU32(gSysInfo + proto::sysinfo::kIdBase) + proto::GetU32(gSysInfo + proto::sysinfo::kIdCounter);
+    return uint32_t(proto::GetU32(gSysInfo + proto::sysinfo::kIdBase) +
+                    proto::GetU32(gSysInfo + proto::sysinfo::kIdCounter));
 }
 
 // Calls fn on every child that is a window, in stacking order. The next node

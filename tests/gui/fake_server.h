@@ -1,0 +1,112 @@
+// An in-process stand-in for winserver: libgui's connection is one end of a
+// socket pair, the test reads the requests from the other end and can write
+// events back. Messages are parsed with the framing rule only (type in byte
+// 0, total length in bytes 1-3), independently of protocol/.
+#pragma once
+
+#include "egui_conn.h"
+#include "gl_color.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+struct Msg {
+    std::vector<uint8_t> bytes;
+    unsigned type() const { return bytes.empty() ? 0 : bytes[0]; }
+    uint32_t word(size_t off) const {
+        if (off + 4 > bytes.size()) return 0xDEADBEEF;
+        return uint32_t(bytes[off]) | uint32_t(bytes[off + 1]) << 8 | uint32_t(bytes[off + 2]) << 16 |
+               uint32_t(bytes[off + 3]) << 24;
+    }
+};
+
+class FakeServer {
+public:
+    // Identifier base of the connection (serial 1) and its first counter.
+    static constexpr uint32_t kBase = 1u << 20;
+
+    FakeServer() {
+        int sv[2];
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+        client_ = sv[0];
+        server_ = sv[1];
+        fcntl(client_, F_SETFL, fcntl(client_, F_GETFL) | O_NONBLOCK);
+        fcntl(server_, F_SETFL, fcntl(server_, F_GETFL) | O_NONBLOCK);
+        connFd = client_;
+        std::memset(gSysInfo, 0, 64);
+        Put(gSysInfo + 32, kBase);
+        Put(gSysInfo + 40, 1);
+        iDepth = 8;
+        InitColorS();
+    }
+    ~FakeServer() {
+        connFd = -1;
+        close(client_);
+        close(server_);
+    }
+
+    // Every complete request sent since the last call.
+    std::vector<Msg> Take() {
+        uint8_t buf[65536];
+        for (;;) {
+            ssize_t n = read(server_, buf, sizeof buf);
+            if (n <= 0) break;
+            pending_.insert(pending_.end(), buf, buf + n);
+        }
+        std::vector<Msg> out;
+        size_t pos = 0;
+        while (pending_.size() - pos >= 4) {
+            uint32_t len =
+                uint32_t(pending_[pos + 1]) | uint32_t(pending_[pos + 2]) << 8 | uint32_t(pending_[pos + 3]) << 16;
+            if (len < 4 || pending_.size() - pos < len) break;
+            out.push_back(Msg{std::vector<uint8_t>(pending_.begin() + long(pos), pending_.begin() + long(pos + len))});
+            pos += len;
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + long(pos));
+        return out;
+    }
+
+    // Types of the requests sent since the last call.
+    std::vector<unsigned> Types() {
+        std::vector<unsigned> t;
+        for (auto& m : Take())
+            t.push_back(m.type());
+        return t;
+    }
+
+    // The identifier the next window or pixmap gets.
+    uint32_t NextId() const {
+        return uint32_t(gSysInfo[32] | gSysInfo[33] << 8 | gSysInfo[34] << 16 | uint32_t(gSysInfo[35]) << 24) +
+               uint32_t(gSysInfo[40] | gSysInfo[41] << 8 | gSysInfo[42] << 16 | uint32_t(gSysInfo[43]) << 24);
+    }
+
+    int serverFd() const { return server_; }
+
+    static void Put(uint8_t* p, uint32_t v) {
+        p[0] = uint8_t(v);
+        p[1] = uint8_t(v >> 8);
+        p[2] = uint8_t(v >> 16);
+        p[3] = uint8_t(v >> 24);
+    }
+
+private:
+    int client_ = -1, server_ = -1;
+    std::vector<uint8_t> pending_;
+};
+
+// Builds an event message of `length` bytes with the given words (offset, value).
+inline std::vector<uint8_t> MakeEvent(unsigned type, unsigned length,
+                                      std::initializer_list<std::pair<unsigned, uint32_t>> words) {
+    std::vector<uint8_t> ev(length, 0);
+    uint32_t header = (length << 8) | type;
+    FakeServer::Put(ev.data(), header);
+    for (auto& w : words)
+        FakeServer::Put(ev.data() + w.first, w.second);
+    return ev;
+}
