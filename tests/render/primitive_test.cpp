@@ -1,0 +1,431 @@
+// Pixel rules of the drawing primitives, through their request handlers with
+// hand-built messages, on pixmaps in process.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "core/handlers.h"
+#include "core/server.h"
+#include "harness/wire_client.h"
+#include "render/apollo.h"
+#include "render/primitives.h"
+#include "render/sspixmap.h"
+
+using testing_eink::Bytes;
+using testing_eink::Msg;
+
+namespace {
+
+constexpr uint32_t kPix = 0x100001;
+
+// Opcodes, from the protocol's tables.
+enum : uint8_t {
+    kFillRect = 20,
+    kDrawPointXorScreen = 21,
+    kDrawPoint = 27,
+    kDrawDashHLine = 30,
+    kDrawHLine = 33,
+    kDrawVLineW = 38,
+    kDrawLine = 42,
+    kDrawUpBox = 45,
+    kDrawUpBoxRGB = 47,
+    kFillPolygon = 72,
+    kDrawCircle = 75,
+    kFillEllipse = 82,
+    kDrawEllipse = 81,
+    kDrawArc = 96,
+    kDrawCheckBox = 69,
+    kDrawSmallArrow = 67,
+    kDrawRectW = 62,
+};
+
+// Runs a message through the dispatcher the way the server does: the buffer
+// holds zero bytes past the message.
+void Send(const Bytes& m) {
+    std::vector<uint8_t> buf(m);
+    buf.resize(m.size() + 256, 0);
+    SS_Dispatch(nullptr, buf.data(), uint32_t(m.size()));
+}
+
+class Canvas {
+public:
+    Canvas(int32_t w, int32_t h, uint8_t bg = 7) {
+        SS_FreeAllPixmaps();
+        InitColors();
+        p_ = SS_CreatePixmap(kPix, w, h, 8, nullptr);
+        memset(p_->d.pixels, bg, size_t(w) * size_t(h));
+        bg_ = bg;
+    }
+    ~Canvas() { SS_FreeAllPixmaps(); }
+    uint8_t at(int x, int y) const { return p_->d.pixels[y * p_->d.width + x]; }
+    // Coordinates of every pixel that differs from the background.
+    std::set<std::pair<int, int>> changed() const {
+        std::set<std::pair<int, int>> s;
+        for (int y = 0; y < p_->d.height; ++y)
+            for (int x = 0; x < p_->d.width; ++x)
+                if (at(x, y) != bg_) s.insert({x, y});
+        return s;
+    }
+    std::vector<std::string> rows() const { // one char per pixel: '.' background, else the value's class
+        std::vector<std::string> out;
+        for (int y = 0; y < p_->d.height; ++y) {
+            std::string r;
+            for (int x = 0; x < p_->d.width; ++x) {
+                uint8_t v = at(x, y);
+                r += v == bg_ ? '.' : v == 255 ? 'W' : v == 0 ? 'B' : v == 223 ? 'F' : v == 127 ? 'S' : '#';
+            }
+            out.push_back(r);
+        }
+        return out;
+    }
+    SSPixmap* p_;
+    uint8_t bg_;
+};
+
+Msg Req(uint8_t op) {
+    Msg m(op);
+    m.u32(kPix);
+    return m;
+}
+
+using Points = std::set<std::pair<int, int>>;
+
+} // namespace
+
+TEST(Colours, GreyConversionAndShadesMatchTheirWorkedValues) {
+    EXPECT_EQ(GreyOf({255, 0, 0}), 87);
+    EXPECT_EQ(GreyOf({0, 255, 0}), 127);
+    EXPECT_EQ(GreyOf({0, 0, 255}), 39);
+    EXPECT_EQ(GreyOf({200, 200, 200}), 200);
+    SSRgb out;
+    ASSERT_TRUE(ShadeRgb({255, 255, 255}, 0.6614583, &out));
+    EXPECT_EQ(out.r, 168);
+    EXPECT_EQ(out.g, 168);
+    EXPECT_EQ(out.b, 168);
+    ASSERT_TRUE(ShadeRgb({255, 255, 255}, 1.328125, &out));
+    EXPECT_EQ(out.r, 255);
+    EXPECT_FALSE(ShadeRgb({255, 255, 255}, 0, &out)); // the base "shade" is the colour itself
+    SSShades s = ShadesOf({255, 255, 255});
+    EXPECT_EQ(s.dark, 168);
+    EXPECT_EQ(s.light, 255);
+    EXPECT_EQ(s.base, 255);
+    // A saturated colour goes through the hue path and keeps its hue:
+    // pure red at 66 % value is (168, 0, 0).
+    ASSERT_TRUE(ShadeRgb({255, 0, 0}, 0.6614583, &out));
+    EXPECT_EQ(out.r, 168);
+    EXPECT_EQ(out.g, 0);
+    EXPECT_EQ(out.b, 0);
+    InitColors();
+    EXPECT_EQ(g_palette.shadow, 127);
+    EXPECT_EQ(g_palette.mid, 191);
+    EXPECT_EQ(g_palette.face, 223);
+}
+
+TEST(Spans, PointsSpansAndDottedSpansAreClippedAndOrdered) {
+    Canvas c(20, 10);
+    Send(Req(kDrawHLine).s32(8).s32(3).s32(2).u32(50).done());  // ends reversed
+    Send(Req(kDrawHLine).s32(-5).s32(1).s32(4).u32(50).done()); // starts left of the pixmap
+    Send(Req(kDrawDashHLine).s32(0).s32(9).s32(6).u32(50).done());
+    Send(Req(kDrawPoint).s32(19).s32(9).u32(0x1234).done()); // low byte stored
+    Send(Req(kDrawPoint).s32(20).s32(9).u32(50).done());     // outside: nothing
+    Points want;
+    for (int x = 3; x <= 8; ++x)
+        want.insert({x, 2});
+    for (int x = 0; x <= 1; ++x)
+        want.insert({x, 4});
+    for (int x = 0; x <= 8; x += 2)
+        want.insert({x, 6});
+    want.insert({19, 9});
+    EXPECT_EQ(c.changed(), want);
+    EXPECT_EQ(c.at(19, 9), 0x34);
+}
+
+TEST(Spans, VLineWTakesItsGreyFromTheFourthInteger) {
+    Canvas c(8, 8);
+    // x 2, y1 1, y2 5, then 99 in the slot the layout calls the fourth
+    // integer, and 200 as the "pixel": the dotted line is drawn in 99.
+    Send(Req(kDrawVLineW).s32(2).s32(1).s32(5).s32(99).u32(200).done());
+    EXPECT_EQ(c.changed(), (Points{{2, 1}, {2, 3}, {2, 5}}));
+    EXPECT_EQ(c.at(2, 3), 99);
+}
+
+TEST(Rects, FillRectNeedsAPositiveSizeAndClipsAtTheEdges) {
+    Canvas c(10, 10);
+    Send(Req(kFillRect).s32(2).s32(2).s32(0).s32(3).u32(1).done());
+    EXPECT_TRUE(c.changed().empty());
+    Send(Req(kFillRect).s32(-3).s32(8).s32(5).s32(9).u32(1).done());
+    EXPECT_EQ(c.changed(), (Points{{0, 8}, {1, 8}, {0, 9}, {1, 9}}));
+    // Arguments beyond the coordinate range make the request do nothing.
+    Send(Req(kFillRect).s32(0).s32(0).s32(INT32_MAX).s32(5).u32(1).done());
+    EXPECT_EQ(c.changed().size(), 4u);
+}
+
+TEST(Lines, ThinLineFollowsTheDecisionRule) {
+    Canvas c(10, 10);
+    Send(Req(kDrawLine).s32(0).s32(0).s32(4).s32(2).u32(1).done());
+    EXPECT_EQ(c.changed(), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
+}
+
+// The line as the rule states it, plotted without clipping.
+static Points ReferenceLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+    Points out;
+    if (y1 > y2) std::swap(x1, x2), std::swap(y1, y2);
+    int64_t dx = std::abs(x2 - x1), dy = y2 - y1, sx = x2 > x1 ? 1 : -1;
+    bool xMajor = dx >= dy;
+    int64_t M = xMajor ? dx : dy, m = xMajor ? dy : dx, d = 2 * m - M, x = x1, y = y1;
+    for (int64_t i = 0; i <= M; ++i) {
+        out.insert({int(x), int(y)});
+        if (xMajor)
+            x += sx;
+        else
+            y += 1;
+        if (d > 0) {
+            if (xMajor)
+                y += 1;
+            else
+                x += sx;
+            d -= 2 * M;
+        }
+        d += 2 * m;
+    }
+    return out;
+}
+
+TEST(Lines, ClippedLinesKeepExactlyThePixelsOfTheUnclippedLine) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coord(-60, 90);
+    for (int n = 0; n < 400; ++n) {
+        Canvas c(31, 23);
+        int x1 = coord(rng), y1 = coord(rng), x2 = coord(rng), y2 = coord(rng);
+        if (x1 == x2 || y1 == y2) continue;
+        Send(Req(kDrawLine).s32(x1).s32(y1).s32(x2).s32(y2).u32(1).done());
+        Points want;
+        for (auto p : ReferenceLine(x1, y1, x2, y2))
+            if (p.first >= 0 && p.second >= 0 && p.first < 31 && p.second < 23) want.insert(p);
+        ASSERT_EQ(c.changed(), want) << x1 << "," << y1 << " - " << x2 << "," << y2;
+    }
+}
+
+TEST(Boxes, UpBoxNeedsFiveByFiveAndDrawsItsEightLines) {
+    Canvas c(7, 7);
+    Send(Req(kDrawUpBox).s32(1).s32(1).s32(4).s32(4).u32(0).done());
+    EXPECT_TRUE(c.changed().empty());
+    Send(Req(kDrawUpBox).s32(1).s32(1).s32(5).s32(5).u32(0).done());
+    std::vector<std::string> want = {
+        ".......", //
+        ".WWWWB.", //
+        ".WFFSB.", //
+        ".WF.SB.", //
+        ".WSSSB.", //
+        ".BBBBB.", //
+        ".......",
+    };
+    EXPECT_EQ(c.rows(), want);
+}
+
+TEST(Boxes, RgbBoxOfWhiteUsesTheShadesOfWhite) {
+    Canvas c(6, 6);
+    Send(Req(kDrawUpBoxRGB).s32(0).s32(0).s32(6).s32(6).color(255, 255, 255, 0, 0xFFFFFF).done());
+    EXPECT_EQ(c.at(0, 0), 255);   // light
+    EXPECT_EQ(c.at(1, 1), 255);   // bright (116 %, capped)
+    EXPECT_EQ(c.at(4, 4), 168);   // dark inner bottom
+    EXPECT_EQ(c.at(5, 5), 255);   // base bottom edge
+    EXPECT_EQ(c.at(2, 2), c.bg_); // inside untouched
+}
+
+TEST(Boxes, CheckBoxArrowAndBandGoldens) {
+    Canvas c(16, 16);
+    Send(Req(kDrawCheckBox).s32(0).s32(0).s32(99).s32(99).byte(1).u32(9).byte(1).done()); // mark only
+    Points want;
+    int top[7] = {5, 6, 7, 6, 5, 4, 3};
+    for (int i = 0; i < 7; ++i)
+        for (int k = 0; k < 3; ++k)
+            want.insert({3 + i, top[i] + k});
+    EXPECT_EQ(c.changed(), want);
+
+    Canvas a(12, 12);
+    Send(Req(kDrawSmallArrow).s32(0).s32(0).s32(9).s32(8).u32(1).byte(1).done()); // up: tip (4, 2)
+    Points arrow{{4, 2}};
+    for (int k = 1; k <= 3; ++k)
+        for (int x = 4 - k; x <= 4 + k; ++x)
+            arrow.insert({x, 2 + k});
+    EXPECT_EQ(a.changed(), arrow);
+
+    Canvas b(8, 8);
+    Send(Req(kDrawRectW).s32(1).s32(1).s32(6).s32(5).s32(2).u32(1).done());
+    std::vector<std::string> band = {
+        "........", //
+        ".######.", //
+        ".######.", //
+        ".##..##.", //
+        ".######.", //
+        ".######.", //
+        "........", //
+        "........",
+    };
+    EXPECT_EQ(b.rows(), band);
+}
+
+TEST(Circles, RadiusZeroDrawsNothingAndRadiusOneOnlyTheCentre) {
+    Canvas c(9, 9);
+    Send(Req(kDrawCircle).s32(4).s32(4).s32(0).color(0, 0, 0, 0, 1).done());
+    EXPECT_TRUE(c.changed().empty());
+    Send(Req(kDrawCircle).s32(4).s32(4).s32(1).color(0, 0, 0, 0, 1).done());
+    EXPECT_EQ(c.changed(), (Points{{4, 4}}));
+    // The colour's pixel word, not its RGB, is drawn.
+    EXPECT_EQ(c.at(4, 4), 1);
+}
+
+TEST(Ellipses, SmallEllipseOutlineAndFillGoldens) {
+    Canvas f(7, 7);
+    Send(Req(kFillEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
+    std::vector<std::string> fill = {
+        ".......", ".......", "..###..", ".#####.", "..###..", ".......", ".......",
+    };
+    EXPECT_EQ(f.rows(), fill);
+    Canvas o(7, 7);
+    Send(Req(kDrawEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
+    std::vector<std::string> outline = {
+        ".......", "..###..", ".#####.", ".#...#.", ".#####.", "..###..", ".......",
+    };
+    EXPECT_EQ(o.rows(), outline);
+    // Degenerate semi-axes finish (and draw only near the centre).
+    Canvas d(7, 7);
+    Send(Req(kDrawEllipse).s32(3).s32(3).s32(0).s32(0).u32(1).done());
+    for (auto p : d.changed())
+        EXPECT_LE(std::abs(p.first - 3) + std::abs(p.second - 3), 2);
+}
+
+TEST(Polygons, ScanLineFillOfASquareAndNothingBelowRow599) {
+    Canvas c(10, 10);
+    Send(Req(kFillPolygon).s32(4).u32(1).s32(2).s32(6).s32(6).s32(2).s32(2).s32(2).s32(6).s32(6).done());
+    Points want;
+    for (int y = 2; y <= 6; ++y)
+        for (int x = 2; x <= 5; ++x)
+            want.insert({x, y});
+    EXPECT_EQ(c.changed(), want);
+
+    Canvas tall(20, 700);
+    Send(Req(kFillPolygon).s32(3).u32(1).s32(0).s32(10).s32(19).s32(610).s32(690).s32(650).done());
+    EXPECT_TRUE(tall.changed().empty());
+    // A count larger than the message holds is refused.
+    Send(Req(kFillPolygon).s32(1000).u32(1).s32(0).s32(10).s32(19).s32(0).s32(0).s32(9).done());
+    EXPECT_TRUE(tall.changed().empty());
+}
+
+TEST(Arcs, FullTurnsAreTheSameCircleAndATinyExtentDrawsNothing) {
+    auto arc = [](int start, int extent) {
+        Canvas c(41, 41);
+        Send(Req(kDrawArc).s32(20).s32(20).s32(15).s32(start).s32(extent).u32(1).done());
+        return c.changed();
+    };
+    Points full = arc(0, 5760);
+    ASSERT_FALSE(full.empty());
+    EXPECT_EQ(arc(0, 9000), full);
+    EXPECT_EQ(arc(300, -5760), full);
+    EXPECT_TRUE(arc(0, 1).empty());
+    int quadrants[4] = {};
+    for (auto p : full) {
+        double r = std::hypot(p.first - 20, p.second - 20);
+        EXPECT_NEAR(r, 14.5, 1.6);
+        quadrants[(p.first >= 20 ? 0 : 1) + (p.second >= 20 ? 0 : 2)]++;
+    }
+    for (int q : quadrants)
+        EXPECT_GT(q, 10);
+    // A quarter from 0 lies in the lower right (angles grow toward +y).
+    for (auto p : arc(0, 1440)) {
+        EXPECT_GE(p.first, 20);
+        EXPECT_GE(p.second, 20);
+    }
+    // A negative start below zero uses the last quadrant, not a table index
+    // below zero.
+    Points neg = arc(-100, 200);
+    EXPECT_FALSE(neg.empty());
+    EXPECT_EQ(g_arcSin[480], 512);
+    EXPECT_EQ(g_arcCos[960], 511);
+    EXPECT_EQ(g_arcCos[1440], 1);
+    EXPECT_EQ(g_arcSin[552], 580);
+    EXPECT_EQ(g_arcSin[1440], 1024);
+}
+
+TEST(Screen, XorPointTwiceRestoresTheScreen) {
+    static uint8_t screen[600 * 800], front[600 * 800];
+    SSScreen fake{600, 800, 8, screen, front, false};
+    SSScreen* saved = g_screen;
+    g_screen = &fake;
+    g_rotateMode = 0;
+    for (size_t i = 0; i < sizeof screen; ++i)
+        screen[i] = uint8_t(i * 31);
+    std::vector<uint8_t> before(screen, screen + sizeof screen);
+    Bytes m = Msg(kDrawPointXorScreen).u32(0).s32(10).s32(20).u32(0x5A).done();
+    Send(m);
+    EXPECT_EQ(screen[20 * 600 + 10], uint8_t(before[20 * 600 + 10] ^ 0x5A));
+    Send(m);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), screen));
+    g_screen = saved;
+}
+
+// Every drawing opcode with wild arguments: nothing may be written outside
+// the pixmap (the pixels sit between guard zones; the sanitizers watch the
+// rest) and every request must finish.
+TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
+    static uint8_t screen[600 * 800], front[600 * 800];
+    SSScreen fake{600, 800, 8, screen, front, false};
+    SSScreen* saved = g_screen;
+    g_screen = &fake;
+    std::mt19937 rng(12345);
+    auto wild = [&]() -> int32_t {
+        switch (rng() % 6) {
+        case 0: return int32_t(rng() % 80) - 20;
+        case 1: return int32_t(rng() % 400) - 200;
+        case 2: return int32_t(rng() % 65536) - 32768;
+        case 3: return int32_t(rng());
+        case 4: return (rng() & 1) ? 32767 : -32767;
+        default: return int32_t(rng() % 8);
+        }
+    };
+    const int W = 37, H = 29;
+    const size_t guard = 4096;
+    std::vector<uint8_t> store(guard + W * H + guard, 0xA5);
+    for (int round = 0; round < 3000; ++round) {
+        Canvas c(W, H, 0);
+        uint8_t* own = c.p_->d.pixels;
+        c.p_->d.pixels = store.data() + guard;
+        uint8_t op = uint8_t(20 + rng() % 82);
+        g_rotateMode = int(rng() % 4);
+        Msg m(op);
+        m.u32(kPix);
+        int words = 2 + int(rng() % 16);
+        if (op == 71 || op == 72) {
+            int n = int(rng() % 12);
+            m.s32((rng() % 8) ? n : wild());
+            m.u32(rng());
+            for (int i = 0; i < 2 * n; ++i)
+                m.s32(wild());
+        } else {
+            for (int i = 0; i < words; ++i)
+                m.s32((rng() % 5) ? wild() : int32_t(rng()));
+        }
+        Bytes b = m.done();
+        if (op == 98 || op == 99) { // doubles: some of them not finite
+            double ds[] = {NAN, INFINITY, -1e300, 1e9, double(wild()), 12.5};
+            for (int i = 0; i < 3; ++i) {
+                double d = ds[rng() % 6];
+                if (b.size() >= size_t(24 + 8 * i)) memcpy(&b[16 + 8 * i], &d, 8);
+            }
+        }
+        Send(b);
+        for (size_t i = 0; i < guard; ++i) {
+            ASSERT_EQ(store[i], 0xA5) << "opcode " << int(op);
+            ASSERT_EQ(store[guard + W * H + i], 0xA5) << "opcode " << int(op);
+        }
+        c.p_->d.pixels = own;
+    }
+    g_rotateMode = 0;
+    g_screen = saved;
+}
