@@ -1,0 +1,265 @@
+// The device layer and the bookkeeping around it, in process: input records,
+// event devices read from FIFOs (partial and garbage records, a writer that
+// goes away), the touch calibration file, SleepReply and the sleep notice.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/server.h"
+#include "input/inproc.h"
+#include "input/input.h"
+#include "platform/einkroot.h"
+#include "platform/input.h"
+#include "window/routing.h"
+#include "window/sswindow.h"
+
+using namespace inproc;
+
+namespace {
+
+// A record written by hand: 8 bytes of time, type, code, value.
+Bytes Record(uint16_t type, uint16_t code, int32_t value) {
+    Bytes b(16, 0xAA);
+    b[8] = uint8_t(type);
+    b[9] = uint8_t(type >> 8);
+    b[10] = uint8_t(code);
+    b[11] = uint8_t(code >> 8);
+    for (int i = 0; i < 4; ++i)
+        b[12 + i] = uint8_t(uint32_t(value) >> (8 * i));
+    return b;
+}
+
+TEST(InputRecord, DecodesTheLinuxLayout) {
+    Bytes b = Record(1, 0x1234, -2);
+    eink::InputRecord r = eink::DecodeInputRecord(b.data());
+    EXPECT_EQ(r.type, 1);
+    EXPECT_EQ(r.code, 0x1234);
+    EXPECT_EQ(r.value, -2);
+    uint8_t out[16];
+    eink::EncodeInputRecord(out, 1, 0x1234, -2);
+    EXPECT_EQ(Bytes(out + 8, out + 16), Bytes(b.begin() + 8, b.end()));
+}
+
+TEST(TouchCalibration, ReadsTheSevenNumbersAndIgnoresGarbage) {
+    WriteFile("/etc/sysconfig/touchpad", "# touch\nres_x=600\nres_y=800\nmin_x=12\nmax_x=4000\nmin_y=abc\n"
+                                         "min_y=30\nmax_y=99999\nmax_y=3900\nxyswap=1\nres_x\n\ngarbage=5\n");
+    eink::TouchCalibration c;
+    ASSERT_TRUE(eink::ReadTouchCalibration(&c));
+    EXPECT_EQ(c.resX, 600);
+    EXPECT_EQ(c.resY, 800);
+    EXPECT_EQ(c.minX, 12);
+    EXPECT_EQ(c.maxX, 4000);
+    EXPECT_EQ(c.minY, 30);
+    EXPECT_EQ(c.maxY, 3900);
+    EXPECT_EQ(c.xySwap, 1);
+    EXPECT_TRUE(eink::TouchCalibrationUsable(c));
+
+    eink::TouchCalibration same = c;
+    same.maxX = same.minX;
+    EXPECT_FALSE(eink::TouchCalibrationUsable(same));
+    same = c;
+    same.maxY = same.minY;
+    EXPECT_FALSE(eink::TouchCalibrationUsable(same));
+    same = c;
+    same.resY = 0;
+    EXPECT_FALSE(eink::TouchCalibrationUsable(same));
+    same = c;
+    same.xySwap = 0;
+    EXPECT_TRUE(eink::TouchCalibrationUsable(same)) << "xyswap may be 0";
+
+    unlink(RootPath("/etc/sysconfig/touchpad").c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(eink::ReadTouchCalibration(&c));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("/etc/sysconfig/touchpad"), std::string::npos) << err;
+}
+
+TEST(TouchCalibration, OnlyAUsableCalibrationReachesTheDriver) {
+    WriteFile("/dev/.keep", "");
+    std::string ts = RootPath("/dev/ts");
+    unlink(ts.c_str());
+    ASSERT_EQ(0, mkfifo(ts.c_str(), 0644));
+    unlink((ts + ".calibration").c_str());
+
+    WriteFile("/etc/sysconfig/touchpad", "res_x=600\nres_y=800\nmin_x=100\nmax_x=100\nmin_y=5\nmax_y=900\n");
+    eink::TouchCalibration used;
+    int fd = eink::OpenTouch(600, 800, &used);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_FALSE(std::ifstream(ts + ".calibration").good()) << "min_x = max_x is not handed over";
+    EXPECT_EQ(used.resX, 600);
+
+    WriteFile("/etc/sysconfig/touchpad", "res_x=1024\nres_y=768\nmin_x=100\nmax_x=3900\nmin_y=5\nmax_y=900\n");
+    fd = eink::OpenTouch(824, 1200, &used);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(ReadFile("/dev/ts.calibration"), "1024 768 100 3900 5 900 0\n");
+    EXPECT_EQ(used.resX, 824) << "the resolution becomes the screen's";
+    EXPECT_EQ(used.resY, 1200);
+    EXPECT_EQ(used.minX, 100);
+}
+
+TEST(Shell, QuotesPathsForTheShell) {
+    EXPECT_EQ(eink::ShellQuote("/a b/c"), "'/a b/c'");
+    EXPECT_EQ(eink::ShellQuote("it's"), "'it'\\''s'");
+}
+
+class DeviceTest : public InputTest {
+protected:
+    void SetUp() override {
+        InputTest::SetUp();
+        SS_CloseInputDevices();
+        for (int i = 0; i < 3; ++i) {
+            std::string p = RootPath("/dev/input/event" + std::to_string(i));
+            WriteFile("/dev/input/.keep", "");
+            unlink(p.c_str());
+            ASSERT_EQ(0, mkfifo(p.c_str(), 0644));
+        }
+        testing::internal::CaptureStdout();
+        SS_OpenInputDevices();
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out, "kbdfd:" + std::to_string(g_eventFd[0]) + "\n");
+        for (int i = 0; i < 3; ++i)
+            ASSERT_GE(g_eventFd[i], 0);
+    }
+    void TearDown() override {
+        SS_CloseInputDevices();
+        InputTest::TearDown();
+    }
+    int Writer(int index) {
+        int fd = open(RootPath("/dev/input/event" + std::to_string(index)).c_str(), O_WRONLY | O_NONBLOCK);
+        EXPECT_GE(fd, 0);
+        return fd;
+    }
+    void Put(int fd, const Bytes& b) { ASSERT_EQ(write(fd, b.data(), b.size()), ssize_t(b.size())); }
+};
+
+TEST_F(DeviceTest, EventDevicesReadWholeRecordsFromPieces) {
+    SSClient* c = NewClient();
+    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
+    Events(c);
+    int w = Writer(1);
+
+    Bytes r = Record(1, 30, 1);
+    Put(w, Bytes(r.begin(), r.begin() + 5));
+    SS_ReadEventDevice(1);
+    EXPECT_TRUE(Keys(c).empty());
+    Put(w, Bytes(r.begin() + 5, r.end()));
+    SS_ReadEventDevice(1);
+    auto keys = Keys(c);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(KeyCode(keys[0]), 30u);
+
+    // Two records at once: one per reading step.
+    Bytes two = Record(1, 30, 0);
+    Bytes garbage = Record(0x7777, 0xFFFF, 12345);
+    two.insert(two.end(), garbage.begin(), garbage.end());
+    Put(w, two);
+    SS_ReadEventDevice(1);
+    EXPECT_EQ(Keys(c).size(), 1u);
+    SS_ReadEventDevice(1);
+    EXPECT_TRUE(Keys(c).empty());
+    SS_ReadEventDevice(1); // nothing there: nothing happens
+    SS_ReadEventDevice(7);
+    SS_ReadEventDevice(-1);
+
+    // The writer goes away: the FIFO is opened afresh and a new writer is heard.
+    close(w);
+    int before = g_eventFd[1];
+    SS_ReadEventDevice(1);
+    EXPECT_GE(g_eventFd[1], 0);
+    (void)before;
+    w = Writer(1);
+    Put(w, Record(1, 31, 1));
+    SS_ReadEventDevice(1);
+    keys = Keys(c);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(KeyCode(keys[0]), 31u);
+    close(w);
+}
+
+TEST_F(DeviceTest, GrabIsRecordedOnceAndStandInsRefuseItHarmlessly) {
+    EXPECT_FALSE(SS_InputGrabbed());
+    SS_GrabInput(true);
+    SS_GrabInput(true);
+    EXPECT_TRUE(SS_InputGrabbed());
+    SS_GrabInput(false);
+    SS_GrabInput(false);
+    EXPECT_FALSE(SS_InputGrabbed());
+}
+
+class PowerTest : public InputTest {};
+
+TEST_F(PowerTest, SleepReplyKeepsHoldsAndReloadsTheTimeOutOnce) {
+    SSClient* a = NewClient("a");
+    SSClient* b = NewClient("b");
+    g_holdingCount = 0;
+    g_reloadSwitch = 1;
+    g_sleepTimeout = 20000;
+    WriteFile("/home/sleep.txt", "1234\n");
+
+    SS_SleepReply(a, 1); // SleepCancel
+    EXPECT_EQ(g_sleepTimeout, 1234);
+    EXPECT_EQ(g_reloadSwitch, 0);
+    EXPECT_EQ(a->hold, 1);
+    EXPECT_EQ(g_holdingCount, 1);
+    SS_SleepReply(a, 1);
+    EXPECT_EQ(g_holdingCount, 1) << "a second cancel from the same client counts once";
+    SS_SleepReply(a, 5);
+    EXPECT_EQ(a->hold, 1) << "the first code that set the hold stays";
+
+    WriteFile("/home/sleep.txt", "777\n");
+    SS_SleepReply(b, 0); // SleepOk without a hold: nothing
+    EXPECT_EQ(g_holdingCount, 1);
+    EXPECT_EQ(g_sleepTimeout, 1234) << "only the first reply rereads the file";
+    SS_SleepReply(b, 1);
+    EXPECT_EQ(g_holdingCount, 2);
+
+    long long before = g_delayTimeMs;
+    usleep(2000);
+    SS_SleepReply(a, 9); // SleepOkDelay
+    EXPECT_GT(g_delayTimeMs, before);
+    EXPECT_EQ(a->hold, 0);
+    EXPECT_EQ(g_holdingCount, 1);
+    SS_SleepReply(b, 0);
+    EXPECT_EQ(b->hold, 0);
+    EXPECT_EQ(g_holdingCount, 0);
+    SS_SleepReply(b, 0);
+    EXPECT_EQ(g_holdingCount, 0) << "never below 0";
+    SS_SleepReply(nullptr, 1);
+
+    // A holding client that goes away lowers the count.
+    SS_SleepReply(b, 1);
+    EXPECT_EQ(g_holdingCount, 1);
+    DropClient(b);
+    EXPECT_EQ(g_holdingCount, 0);
+}
+
+TEST_F(PowerTest, SleepRequestWithSeveralClientsNotifiesEveryTopWindow) {
+    SSClient* a = NewClient("a");
+    SSClient* b = NewClient("b");
+    SSClient* c = NewClient("c");
+    NewWindow(a, 0x100001, 0, 0, 0, 600, 800);
+    NewWindow(b, 0x200001, 0, 0, 0, 600, 800, true, false);
+    NewWindow(c, 0x300001, 0, 0, 0, 600, 800, false);
+    Events(a);
+    Events(b);
+    Events(c);
+
+    long long before = eink::NowMs();
+    SS_RequestSleep();
+    EXPECT_GE(g_sleepRequestMs, before);
+    for (SSClient* cl : {a, b}) {
+        auto keys = Keys(cl);
+        ASSERT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys[0].raw.size(), 42u);
+        EXPECT_EQ(KeyCode(keys[0]), 32u);
+        EXPECT_EQ(KeyCode2(keys[0]), 32u);
+        EXPECT_EQ(KeyModifier(keys[0]), 0u);
+        EXPECT_EQ(KeyReleased(keys[0]), 1);
+        EXPECT_EQ(KeyText(keys[0]), " ");
+    }
+    EXPECT_TRUE(Keys(c).empty()) << "not a top window";
+}
+
+} // namespace
