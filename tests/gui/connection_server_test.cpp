@@ -1,0 +1,270 @@
+// libgui programs against the real winserver in an emulated root: start-up
+// with and without "-ws", identifiers of a fresh server, two programs that
+// find each other and exchange user messages, and a program killed half-way
+// through a request. Each program runs in a child process of its own, as a
+// real client would, and reports through its exit status and its output.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "egui.h"
+#include "harness/eink_root.h"
+#include "harness/server_process.h"
+#include "harness/wire_client.h"
+
+namespace {
+
+using testing_eink::EinkRoot;
+using testing_eink::MonoMs;
+using testing_eink::ServerProcess;
+using testing_eink::SleepMs;
+using testing_eink::WireClient;
+
+// A client program: `body` runs in a child whose output goes to `log`; its
+// return value is the exit status.
+class Program {
+public:
+    Program(const std::string& log, std::function<int()> body) : log_(log) {
+        fflush(stdout);
+        fflush(stderr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, 1);
+            dup2(fd, 2);
+            setvbuf(stdout, nullptr, _IONBF, 0);
+            _exit(body());
+        }
+    }
+    ~Program() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    // Exit status, or -1 when it did not end in time (it is then killed), or
+    // 128 + signal when a signal ended it.
+    int Wait(int timeoutMs = 15000) {
+        long long until = MonoMs() + timeoutMs;
+        while (pid_ > 0) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            if (MonoMs() > until) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+                pid_ = -1;
+                return -1;
+            }
+            SleepMs(10);
+        }
+        return -1;
+    }
+    std::string Output() const {
+        std::ifstream f(log_);
+        std::stringstream ss;
+        ss << f.rdbuf();
+        return ss.str();
+    }
+
+private:
+    std::string log_;
+    pid_t pid_ = -1;
+};
+
+// egui_init with these arguments; the vector must outlive the call.
+int Init(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    return egui_init(int(args.size()), argv.data());
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("EINK_ROOT", root.dir().c_str(), 1); }
+    void TearDown() override { unsetenv("EINK_ROOT"); }
+    std::string Log(const char* name) const { return root.dir() + "/" + name + ".log"; }
+
+    EinkRoot root;
+    ServerProcess server{root};
+};
+
+TEST_F(ServerTest, InitConnectsRegistersAndTakesIdentifiersFromTheFreshServersBase) {
+    ASSERT_TRUE(server.Start());
+    Program prog(Log("prog"), [] {
+        std::vector<std::string> args = {"/opt/apps/reader-of-books-with-a-long-name"};
+        if (Init(args) != 1) return 10;
+        if (connFd < 0) return 11;
+        if (strcmp(pProgName, "/opt/apps/reader-of-books-with-a-long-name") != 0) return 12;
+        if (strcmp(pProgNameFile, "/reader-of-books-with-a-long-name") != 0) return 13;
+        if (iDisplayWidth != 600 || iDisplayHeight != 800 || iDepth != 8 || iDepthBytes != 1) return 14;
+        if (bWaitForServer != 0) return 15;
+        // The first connection of a fresh server: base 1 << 20.
+        if (GetProgramIdBase() != 0x100001ul) return 16;
+        if (GetProgramIdBase() != 0x100002ul) return 17;
+        // Registered under argv[0] cut to 31 characters.
+        if (NC_QueryProgram("/opt/apps/reader-of-books-with-") != 1) return 18;
+        if (NC_QueryProgram("reader-of-books") != 1) return 19;
+        if (NC_QueryProgram("books-with-a-long") != 0) return 20;
+        if (NC_QueryProgram("") != 0) return 21;
+        return 0;
+    });
+    EXPECT_EQ(prog.Wait(), 0) << prog.Output();
+    std::string out = prog.Output();
+    EXPECT_NE(out.find("av00=/opt/apps/reader-of-books-with-a-long-name\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Got sysinfo ok bRtnState=99092 sysinfo=99092 size2=99092.\n"), std::string::npos) << out;
+}
+
+TEST_F(ServerTest, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs) {
+    Program longer(Log("longer"), [] {
+        std::vector<std::string> args = {"prog", "-wsx"};
+        return Init(args) == 0 && bWaitForServer == 0 ? 0 : 1;
+    });
+    EXPECT_EQ(longer.Wait(5000), 0) << longer.Output();
+    EXPECT_NE(longer.Output().find("connect server failed"), std::string::npos);
+    EXPECT_EQ(longer.Output().find("client wait 1 sec"), std::string::npos);
+
+    Program second(Log("second"), [] {
+        std::vector<std::string> args = {"prog", "x", "-ws"};
+        return Init(args) == 0 ? 0 : 1;
+    });
+    EXPECT_EQ(second.Wait(5000), 0) << second.Output();
+}
+
+TEST_F(ServerTest, WithWsInitWaitsForTheServerAndConnectsWhenItComes) {
+    Program prog(Log("waiting"), [] {
+        std::vector<std::string> args = {"/bin/waiter", "-ws"};
+        if (Init(args) != 1 || bWaitForServer != 1) return 10;
+        return NC_QueryProgram("waiter") == 1 ? 0 : 11;
+    });
+    SleepMs(2500);
+    ASSERT_TRUE(server.Start());
+    EXPECT_EQ(prog.Wait(), 0) << prog.Output();
+    EXPECT_NE(prog.Output().find("client wait 1 sec\n"), std::string::npos);
+}
+
+// Reads user messages (looking at the ones saved by a query first) until one
+// arrives; its bytes, or empty when the connection failed.
+std::string NextUserMessage() {
+    GS_GeneralEvent_st* ev = CheckWaitEvent();
+    bool saved = ev != nullptr;
+    while (ev && GL_EventType(ev) != 122) {
+        FreeEventData(ev);
+        ev = CheckWaitEvent();
+        saved = ev != nullptr;
+    }
+    if (!ev) ev = WaitEvent(122);
+    if (!ev) return std::string();
+    std::string m(reinterpret_cast<const char*>(GL_EventBytes(ev)), GL_EventLength(ev));
+    if (saved) FreeEventData(ev);
+    return m;
+}
+
+TEST_F(ServerTest, TwoProgramsFindEachOtherAndExchangeUserMessages) {
+    ASSERT_TRUE(server.Start());
+    Program alpha(Log("alpha"), [] {
+        std::vector<std::string> args = {"/opt/apps/alpha"};
+        if (Init(args) != 1) return 10;
+        std::string m = NextUserMessage();
+        if (m.size() != 89 + 5) return 11;
+        if (std::string(&m[4]) != "bravo" || std::string(&m[36]) != "alpha") return 12;
+        if (GL_EventWord(reinterpret_cast<const GS_GeneralEvent_st*>(m.data()), 68) != 7) return 13;
+        if (uint8_t(m[76]) != 33 || m.compare(84, 5, "hello") != 0) return 14;
+        printf("alpha got %s\n", m.substr(84, 5).c_str());
+        return NC_UserMessage("alpha", "bravo", 1, 2, 34, 6, "thanks") == 95 ? 0 : 15;
+    });
+    Program bravo(Log("bravo"), [] {
+        std::vector<std::string> args = {"/opt/apps/bravo"};
+        if (Init(args) != 1) return 10;
+        long long until = MonoMs() + 10000;
+        while (NC_QueryProgram("alpha") != 1) {
+            if (MonoMs() > until) return 11;
+            SleepMs(20);
+        }
+        if (NC_UserMessage("bravo", "alpha", 7, 8, 33, 5, "hello") != 94) return 12;
+        std::string m = NextUserMessage();
+        if (m.size() != 95 || m.compare(84, 6, "thanks") != 0 || uint8_t(m[76]) != 34) return 13;
+        printf("bravo got %s\n", m.substr(84, 6).c_str());
+        return 0;
+    });
+    EXPECT_EQ(alpha.Wait(), 0) << alpha.Output();
+    EXPECT_EQ(bravo.Wait(), 0) << bravo.Output();
+    EXPECT_NE(alpha.Output().find("alpha got hello"), std::string::npos);
+    EXPECT_NE(bravo.Output().find("bravo got thanks"), std::string::npos);
+}
+
+TEST_F(ServerTest, AProgramKilledHalfWayThroughARequestLeavesTheServerServingOthers) {
+    ASSERT_TRUE(server.Start());
+    WireClient other;
+    ASSERT_TRUE(other.Open(server.socketPath()));
+    ASSERT_TRUE(other.Register("survivor"));
+
+    Program victim(Log("victim"), [] {
+        std::vector<std::string> args = {"/opt/apps/victim"};
+        if (Init(args) != 1) return 10;
+        if (NC_QueryProgram("victim") != 1) return 11;
+        // Half of a RegisterProgram, then death.
+        unsigned char half[20] = {121, 44, 0, 0, 'z', 'o', 'm', 'b', 'i', 'e'};
+        if (NetWrite(connFd, half, sizeof half) != int(sizeof half)) return 12;
+        raise(SIGKILL);
+        return 13;
+    });
+    EXPECT_EQ(victim.Wait(), 128 + SIGKILL) << victim.Output();
+
+    // The server goes on: the other connection is served, the half request
+    // was never executed, and the dead program's registration is gone.
+    EXPECT_TRUE(server.Running());
+    EXPECT_TRUE(other.Sync());
+    long long until = MonoMs() + 5000;
+    while (other.Query("victim") != 0 && MonoMs() < until)
+        SleepMs(20);
+    EXPECT_EQ(other.Query("victim"), 0);
+    EXPECT_EQ(other.Query("zombie"), 0);
+    EXPECT_EQ(other.Query("survivor"), 1);
+
+    Program later(Log("later"), [] {
+        std::vector<std::string> args = {"/opt/apps/later"};
+        if (Init(args) != 1) return 10;
+        return NC_QueryProgram("survivor") == 1 ? 0 : 11;
+    });
+    EXPECT_EQ(later.Wait(), 0) << later.Output();
+}
+
+TEST_F(ServerTest, AServerThatVanishesEndsTheWaitAndSetsQuitProgram) {
+    ASSERT_TRUE(server.Start());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    Program prog(Log("orphan"), [&] {
+        std::vector<std::string> args = {"/opt/apps/orphan"};
+        if (Init(args) != 1) return 10;
+        if (write(ready[1], "r", 1) != 1) return 11;
+        // Nothing will ever come: the server is killed while this waits.
+        GS_GeneralEvent_st* ev = WaitEvent(122);
+        if (ev) return 12;
+        return bQuitProgram == 1 ? 0 : 13;
+    });
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    SleepMs(100);
+    server.Kill();
+    EXPECT_EQ(prog.Wait(), 0) << prog.Output();
+    close(ready[0]);
+    close(ready[1]);
+}
+
+} // namespace
