@@ -8,4 +8,12 @@
 #include "nc_request.h"
 #include "zlist.h"
 
+// Event loop, timers and the toolkit's base classes.
+#include "eventloop.h"
+#include "gl_color.h"
+#include "gl_object.h"
+#include "gl_pixmap.h"
+#include "gl_timeout.h"
+#include "gl_window.h"
+
 #endif // EGUI_H

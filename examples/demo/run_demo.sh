@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Runs the demo as the device would: makes an emulated device under
+# <out>/root, installs the demo as its main client program
+# "/mnt/us/velmora/bin/velmora", starts winserver there, holds the lock key on
+# the emulated keypad (which takes the keys from the host system and makes
+# the server start "velmora -ws"), presses one more key for the status line,
+# and leaves the picture of the panel in <out>/panel.png.
+#
+#   examples/demo/run_demo.sh <winserver> <demo binary> <out dir>
+set -euo pipefail
+server_bin=$(realpath "${1:?winserver binary}")
+demo_bin=$(realpath "${2:?demo binary}")
+out=$(mkdir -p "${3:?output directory}" && realpath "$3")
+
+root=$out/root
+rm -rf "$root"
+mkdir -p "$root"/{dev/input,home,tmp,proc,mnt/us/velmora/bin,mnt/us/velmora/res,sys/power,etc/sysconfig}
+head -c $((600 * 800 / 2)) /dev/zero > "$root/dev/fb0"
+echo "600 800" > "$root/dev/fb0.mode"
+: > "$root/proc/keypad"
+: > "$root/proc/fiveway"
+for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done
+
+# Fonts: Latin and CJK; the CJK face is the default so that both scripts draw.
+wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+printf '%s\n' /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
+  /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$wqy" > "$root/mnt/us/velmora/res/xftfont.lst"
+printf '%s\n' "$wqy" > "$root/mnt/us/velmora/res/font.lst"
+
+# The main client program the server starts; its output goes to <out>/demo.log.
+cat > "$root/mnt/us/velmora/bin/velmora" <<SCRIPT
+#!/bin/sh
+exec "$demo_bin" "\$@" >> "$out/demo.log" 2>&1
+SCRIPT
+chmod +x "$root/mnt/us/velmora/bin/velmora"
+: > "$out/demo.log"
+
+export EINK_ROOT=$root
+export EINK_PORT=${EINK_PORT:-29990}
+export EINK_KEY_PORT=${EINK_KEY_PORT:-29991}
+exec 7<>"$root/dev/input/event0" 8<>"$root/dev/input/event1" 9<>"$root/dev/input/event2"
+
+"$server_bin" > "$out/winserver.log" 2>&1 &
+server=$!
+cleanup() {
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -S "$root/tmp/.commfile" ] && break; sleep 0.05; done
+
+# One 16-byte input event: 8 bytes of time, type, code (16 bits), value (32 bits).
+key_event() { # code value
+  local c=$1 v=$2
+  printf "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01\\x00\\x$(printf %02x "$c")\\x00\\x$(printf %02x "$v")\\x00\\x00\\x00" >&7
+}
+updates() { [ -f "$root/dev/fb0.updates" ] && wc -l < "$root/dev/fb0.updates" || echo 0; }
+
+# Hold the lock key (press and three repeats), then let go.
+key_event 32 1; key_event 32 2; key_event 32 2; key_event 32 2; key_event 32 0
+for _ in $(seq 200); do grep -q "shown" "$out/demo.log" && break; sleep 0.05; done
+grep "shown" "$out/demo.log" || { echo "the demo did not start; see $out/demo.log" >&2; exit 1; }
+for _ in $(seq 200); do [ "$(updates)" -gt 0 ] && break; sleep 0.05; done
+sleep 2
+# A key for the status line.
+before=$(updates)
+key_event 16 1; key_event 16 0
+for _ in $(seq 100); do [ "$(updates)" -gt "$before" ] && break; sleep 0.05; done
+sleep 1.5
+cp "$root/dev/fb0.png" "$out/panel.png"
+echo "panel picture: $out/panel.png ($(updates) panel updates)"
