@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -246,6 +247,34 @@ TEST_F(ClientWindowE2E, MainWindowWithBorderAndTwoChildrenReachThePanelAndARedra
     for (size_t p = ClientLog().find("Draw "); p != std::string::npos; p = ClientLog().find("Draw ", p + 1))
         ++drawsAfter;
     EXPECT_GT(drawsAfter, drawsBefore) << "the repaint came from Draw events";
+}
+
+TEST_F(ClientWindowE2E, TheLockLongPressStartsTheMainClientProgramWhichDrawsItsWindow) {
+    // The main client program is this test program in client mode, started
+    // by the server from the emulated "/mnt/us/velmora/bin/velmora".
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = '\0';
+    client.log = root.Path("/tmp/e2e_client.log");
+    client.out = root.Path("/tmp/e2e_client.out");
+    std::string script =
+        root.Write("/mnt/us/velmora/bin/velmora", "#!/bin/sh\necho \"$*\" > '" + root.Path("/tmp/velmora.args") +
+                                                      "'\nEINK_E2E_CLIENT=1 EINK_E2E_LOG='" + client.log + "' exec '" +
+                                                      self + "' \"$@\" > '" + client.out + "' 2>&1\n");
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+    MakeEventFifos(root);
+    ASSERT_TRUE(server.Start()) << server.Output();
+    ASSERT_TRUE(event0.Open());
+    EXPECT_TRUE(NoPanelUpdateWithin(root, 0, 300)) << "nothing reaches the panel before the lock";
+    ASSERT_TRUE(event0.Hold(32, 3));
+    ASSERT_TRUE(event0.Release(32));
+    ASSERT_TRUE(WaitForText(client.log, "shown", 10000)) << ReadFile(client.out) << server.Output();
+    EXPECT_EQ(ReadFile(root.Path("/tmp/velmora.args")), "-ws\n");
+    std::string why;
+    EXPECT_TRUE(WaitPanelShows(root, kMainX, kMainY, 10000, &why)) << why << "\n" << ClientLog();
+    // The server started it through the shell: it is not our child. It ends
+    // when the server is killed (end of file on its connection).
 }
 
 TEST_F(ClientWindowE2E, AKeyOnTheEmulatedKeypadReachesKeyIn) {
