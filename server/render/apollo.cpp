@@ -106,7 +106,8 @@ void FreeBuffers() {
 // Back to nothing, so that InitScreen can run again (tests build several
 // panels in one process).
 void ReleaseScreen() {
-    for (int i = 0; i < 500 && s_pushRunning.load(); ++i) SleepMs(10);
+    for (int i = 0; i < 500 && s_pushRunning.load(); ++i)
+        SleepMs(10);
     if (s_pushRunning.load()) return;
     s_fb.reset();
     s_panel = nullptr;
@@ -247,9 +248,9 @@ void CheckScreenUpdate() {
 void CopyFB() {
     if (g_verticalScreen && s_msgMode != 0) CopyNotice(SS_MessageNotice());
     if (g_verticalScreen && s_sdMode != 0) CopyNotice(SS_StorageCardNotice());
-    for (int32_t row = 0; row < s_screen.height; ++row)
-        memcpy(s_screen.frontBuffer + size_t(row) * size_t(s_screen.width),
-               s_screen.screenBuffer + size_t(row) * size_t(s_screen.width), size_t(s_screen.width));
+    // Both images have the stride of the screen's width: the rows follow one
+    // another, so one copy moves them all.
+    memcpy(s_screen.frontBuffer, s_screen.screenBuffer, size_t(s_screen.width) * size_t(s_screen.height));
 }
 
 void SS_ConvertFrontBuffer(uint8_t* out, size_t outLength) {
