@@ -3,6 +3,7 @@
 #include "fake_server.h"
 
 #include "eventloop.h"
+#include "gl_timeout.h"
 #include "gl_window.h"
 
 #include <gtest/gtest.h>
@@ -373,4 +374,57 @@ TEST(Window, TransientDialogsAndWindowManagerProperties) {
     sent = server.Take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(Words(sent[0]), (std::vector<uint32_t>{0x0C12, uint32_t(main.GetWindowId()), 255}));
+}
+
+namespace {
+
+// Slot of a virtual member function in the Itanium C++ ABI: its
+// pointer-to-member holds 1 + the byte offset of the slot in the table.
+template <class F> long Slot(F f) {
+    static_assert(sizeof(F) == 2 * sizeof(long), "Itanium member pointer");
+    long raw;
+    memcpy(&raw, &f, sizeof raw);
+    return (raw - 1) / long(sizeof(void*));
+}
+
+} // namespace
+
+TEST(BinaryContract, VirtualOperationsSitInTheSlotsOfTheTables) {
+    EXPECT_EQ(Slot(&GL_TT::GetClassName), 0);
+    EXPECT_EQ(Slot(&GL_Object::GetClassName), 0);
+    // Slots 1 and 2 are the two destructors.
+    EXPECT_EQ(Slot(&GL_Object::AddChild), 3);
+    EXPECT_EQ(Slot(&GL_Object::RemoveChild), 4);
+    EXPECT_EQ(Slot(&GL_Object::ExecCallback), 5);
+    EXPECT_EQ(Slot(&GL_Object::IsWindow), 6);
+    EXPECT_EQ(Slot(&GL_Object::IsWidget), 7);
+    EXPECT_EQ(Slot(&GL_Window::MouseDown), 8);
+    EXPECT_EQ(Slot(&GL_Window::MouseUp), 9);
+    EXPECT_EQ(Slot(&GL_Window::MouseMove), 10);
+    EXPECT_EQ(Slot(&GL_Window::MouseIn), 11);
+    EXPECT_EQ(Slot(&GL_Window::MouseOut), 12);
+    EXPECT_EQ(Slot(&GL_Window::KeyIn), 13);
+    EXPECT_EQ(Slot(&GL_Window::UpdateWindow), 14);
+    EXPECT_EQ(Slot(&GL_Window::EnableWindow), 15);
+    EXPECT_EQ(Slot(&GL_Window::DisableWindow), 16);
+    EXPECT_EQ(Slot(&GL_Window::IsPointInWindow), 17);
+    EXPECT_EQ(Slot(&GL_Window::SetImageData), 18);
+    EXPECT_EQ(Slot(&GL_Window::SetImageFile), 19);
+    EXPECT_EQ(Slot(&GL_Window::ActiveWindow), 20);
+    EXPECT_EQ(Slot(&GL_Window::DeactiveWindow), 21);
+    EXPECT_EQ(Slot(&GL_Window::GetFocus), 22);
+    EXPECT_EQ(Slot(&GL_Window::LostFocus), 23);
+    EXPECT_EQ(Slot(&GL_Window::CalcSize), 24);
+    EXPECT_EQ(Slot(&GL_Window::DrawBackground), 25);
+    EXPECT_EQ(Slot(&GL_Window::Draw), 26);
+    EXPECT_EQ(Slot(&GL_Window::ScreenSizeChange), 27);
+    EXPECT_EQ(Slot(&GL_Window::WindowSizeChange), 28);
+    EXPECT_EQ(Slot(&GL_Window::DefaultFontChange), 29);
+    EXPECT_EQ(Slot(&GL_Window::CharsetChange), 30);
+    EXPECT_EQ(Slot(&GL_Window::GotUserMessage), 31);
+    EXPECT_EQ(Slot(&GL_Window::ResizeWindowNotify), 32);
+    EXPECT_EQ(Slot(&GL_Window::ResetPopWindow), 33);
+    EXPECT_EQ(Slot(&GL_Window::GetClassName), 0);
+    EXPECT_EQ(Slot(&GL_Window::IsWindow), 6);
+    EXPECT_EQ(Slot(&GL_Timeout::GetClassName), 0);
 }
