@@ -275,6 +275,29 @@ TEST_F(InputE2E, ConsoleStandInFeedsTheKeyRouterWithItsFilter) {
     close(fd);
 }
 
+TEST_F(InputE2E, SleepKeyReleaseWithOneClientSuspends) {
+    root.MakeFifo("/dev/tty");
+    root.Write("/sys/power/state", "");
+    Start({"EINK_INPUT=console"});
+    App app = OpenApp(server, "reader");
+    int fd = open(root.Path("/dev/tty").c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    const uint8_t press = 32, release = 0x80 | 32;
+    ASSERT_EQ(write(fd, &press, 1), 1);
+    ASSERT_EQ(write(fd, &release, 1), 1);
+    close(fd);
+    int status = 0;
+    ASSERT_TRUE(server.WaitExit(15000, &status)) << server.Output();
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(root.Read("/sys/power/state"), "mem\n");
+    // The one client got Close, and no sleep broadcast.
+    std::vector<Bytes> skipped;
+    EXPECT_TRUE(app.c->ReadType(255, 2000, &skipped).has_value());
+    for (const Bytes& m : skipped)
+        EXPECT_NE(TypeOf(m), 9);
+}
+
 TEST_F(InputE2E, MouseAndTouchStandIns) {
     root.MakeFifo("/dev/psaux");
     root.MakeFifo("/dev/ts");
