@@ -16,9 +16,13 @@ namespace single { // TextOutSingle and TextOutDouble
 constexpr uint32_t kPixmap = 4, kFont = 8, kSize = 12, kX = 16, kY = 20, kCount = 24, kPixel = 28, kText = 32;
 }
 
+// Text is blended one byte per pixel with the width as stride, as every
+// drawing request does; a pixmap whose rows are narrower than that (depth
+// below 8) takes no text.
 SSTextTarget TargetOf(const SSPixmap* pix) {
     SSTextTarget t{};
-    if (!pix->d.pixels || pix->d.bitsPerPixel != 8) return t; // only grey pixmaps take text
+    if (!pix->d.pixels || pix->d.width <= 0 || pix->d.height <= 0) return t;
+    if (int64_t(pix->d.bytesPerLine) < int64_t(pix->d.width)) return t;
     t.pixels = pix->d.pixels;
     t.width = pix->d.width;
     t.height = pix->d.height;
