@@ -5,6 +5,7 @@
 #define EGUI_H
 
 #include "egui_conn.h"
+#include "nc_font.h"
 #include "nc_request.h"
 #include "zlist.h"
 
