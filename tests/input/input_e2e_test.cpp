@@ -444,4 +444,53 @@ TEST_F(InputE2E, NothingIsPushedUntilTheHostLockThenBurstsGiveOneUpdate) {
     EXPECT_TRUE(NoPanelUpdateWithin(root, n + 1, 1200));
 }
 
+TEST_F(InputE2E, RefreshRequestsOnceTheHostLockIsOn) {
+    Start();
+    App a = OpenApp(server, "reader");
+    ASSERT_TRUE(event0.Hold(32, 1));
+    ASSERT_TRUE(event0.Release(32));
+    ASSERT_TRUE(WaitPanelUpdates(root, 1, 4000));
+    SleepMs(2000); // past the delayed refresh of the lock
+    size_t n = PanelUpdates(root).size();
+    auto fill = [&](int x) {
+        ASSERT_TRUE(a.c->Send(Msg(26).u32(0).s32(x).s32(0).s32(10).s32(10).u32(0)));
+        ASSERT_TRUE(a.c->Sync());
+    };
+    auto request = [&](uint8_t op) {
+        ASSERT_TRUE(a.c->Send(Msg(op).u32(0)));
+        ASSERT_TRUE(a.c->Sync());
+    };
+
+    // GrabUpdate holds drawing back however long; UnGrabUpdate lets it go
+    // without waiting for the quiet time.
+    // A wait time of 3 s shows that the push does not wait for quiet.
+    ASSERT_TRUE(a.c->Send(Msg(132).s32(3000)));
+    request(128);
+    fill(0);
+    EXPECT_TRUE(NoPanelUpdateWithin(root, n, 1500));
+    fill(10);
+    long long t = MonoMs();
+    request(129);
+    ASSERT_TRUE(WaitPanelUpdates(root, n + 1, 3000));
+    EXPECT_LT(MonoMs() - t, 2000) << "at the next evaluation, not after the quiet time";
+    n = PanelUpdates(root).size();
+
+    // DiscardUpdate right after drawing: nothing until something new.
+    fill(20);
+    request(135);
+    EXPECT_TRUE(NoPanelUpdateWithin(root, n, 1500));
+
+    // SetForceUpdate pushes with nothing drawn, and even under a grab.
+    request(144);
+    ASSERT_TRUE(WaitPanelUpdates(root, n + 1, 3000));
+    n = PanelUpdates(root).size();
+    SleepMs(300);
+    request(128);
+    request(144);
+    ASSERT_TRUE(WaitPanelUpdates(root, n + 1, 3000));
+    n = PanelUpdates(root).size();
+    request(129);
+    EXPECT_TRUE(NoPanelUpdateWithin(root, n, 1200)) << "UnGrabUpdate with nothing drawn updates nothing";
+}
+
 } // namespace
