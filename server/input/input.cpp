@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/server.h"
+#include "platform/einkroot.h"
 #include "platform/input.h"
 #include "render/apollo.h"
 #include "window/routing.h"
@@ -95,6 +96,8 @@ void ToggleHostLock(int device) {
 bool SS_ClientLaunched() { return s_launched; }
 
 void SS_OpenInputDevices() {
+    // The sleep bookkeeping counts from start-up.
+    g_sleepRequestMs = g_delayTimeMs = eink::NowMs();
     if (g_eventFd[0] < 0) {
         g_eventFd[0] = eink::OpenEventDevice(0);
         printf("kbdfd:%d\n", g_eventFd[0]);

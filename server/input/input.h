@@ -5,6 +5,13 @@
 // environment variable EINK_INPUT names them: a comma-separated list of
 // "console", "mouse" and "touch" (for example EINK_INPUT=mouse,touch). Without
 // it the key channel is the only source of routed keys and pointer input.
+//
+// On a desktop the devices may be stand-ins under EINK_ROOT: FIFOs for the
+// event devices, "/dev/psaux" (or "/dev/input/mice"), "/dev/ts" and
+// "/dev/tty" (the console, read as medium-raw bytes), plain files for
+// "/proc/keypad" and "/proc/fiveway". A FIFO whose writer goes away is opened
+// afresh, so a later writer is heard; records split between writes are put
+// together again.
 #pragma once
 
 #include <cstdint>
