@@ -275,6 +275,39 @@ TEST_F(InputE2E, ConsoleStandInFeedsTheKeyRouterWithItsFilter) {
     close(fd);
 }
 
+TEST_F(InputE2E, KeyFilterAndUpdatePopRequestsOverTheWire) {
+    root.MakeFifo("/dev/tty");
+    Start({"EINK_INPUT=console"});
+    App home = OpenApp(server, "/bin/homeshell");
+    App app = OpenApp(server, "reader");
+    int fd = open(root.Path("/dev/tty").c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    auto put = [&](uint8_t b) { ASSERT_EQ(write(fd, &b, 1), 1); };
+
+    // KeyFilter off (the window word is not used): both releases arrive.
+    ASSERT_TRUE(app.c->Send(Msg(138).u32(app.win).s32(0)));
+    ASSERT_TRUE(app.c->Sync());
+    put(0x80 | 57);
+    put(0x80 | 57);
+    EXPECT_EQ(KeysWithin(*app.c, 400).size(), 2u);
+
+    // The home key goes to the home shell only, unless UpdatePop is on.
+    put(13);
+    auto keys = KeysWithin(*home.c, 400);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].window, home.win);
+    EXPECT_TRUE(KeysWithin(*app.c, 100).empty());
+    ASSERT_TRUE(app.c->Send(Msg(140).u32(0).s32(1)));
+    ASSERT_TRUE(app.c->Sync());
+    put(13);
+    EXPECT_TRUE(KeysWithin(*home.c, 400).empty());
+    ASSERT_TRUE(app.c->Send(Msg(140).u32(0).s32(0)));
+    ASSERT_TRUE(app.c->Sync());
+    put(13);
+    EXPECT_EQ(KeysWithin(*home.c, 400).size(), 1u);
+    close(fd);
+}
+
 TEST_F(InputE2E, SleepKeyReleaseWithOneClientSuspends) {
     root.MakeFifo("/dev/tty");
     root.Write("/sys/power/state", "");
@@ -322,6 +355,24 @@ TEST_F(InputE2E, MouseAndTouchStandIns) {
     EXPECT_EQ(S32At(*down, 8), 0);
     EXPECT_EQ(S32At(*down, 12), 0);
     auto up = app.c->ReadType(3, 1000);
+    ASSERT_TRUE(up.has_value());
+    EXPECT_EQ(U32At(*up, 4), child);
+
+    // A press empties the grab list; with the child added again while the
+    // button is down, a release over the top-level is ignored.
+    ASSERT_TRUE(app.c->Send(Msg(107).u32(child)));
+    ASSERT_TRUE(app.c->Sync());
+    const uint8_t pressMove[] = {0x09, 0x00, 0x00, 0x09, 0x64, 0x00}; // press, then 100 right
+    ASSERT_EQ(write(mouse, pressMove, sizeof pressMove), ssize_t(sizeof pressMove));
+    ASSERT_TRUE(app.c->ReadType(2, 1000).has_value());
+    ASSERT_TRUE(app.c->Send(Msg(107).u32(child)));
+    ASSERT_TRUE(app.c->Sync());
+    const uint8_t release[] = {0x08, 0x00, 0x00};
+    ASSERT_EQ(write(mouse, release, sizeof release), ssize_t(sizeof release));
+    EXPECT_FALSE(app.c->ReadType(3, 500).has_value()) << "the release elsewhere is ignored";
+    const uint8_t back[] = {0x19, 0x9C, 0x00, 0x08, 0x00, 0x00}; // still pressed, 100 left; release
+    ASSERT_EQ(write(mouse, back, sizeof back), ssize_t(sizeof back));
+    up = app.c->ReadType(3, 1000);
     ASSERT_TRUE(up.has_value());
     EXPECT_EQ(U32At(*up, 4), child);
 
