@@ -139,6 +139,8 @@ GL_Window::~GL_Window() {
     RemoveItemByDataDuplicate(pTopMoveList, this);
     RemoveItemByDataDuplicate(pPopWindowList, this);
     if (__pMainW == this) __pMainW = nullptr;
+    // image1, image2, backImage and shapeImage stay null until image loading
+    // exists (the image setters refuse every file), so there is nothing to free.
 }
 
 const char* GL_Window::GetClassName() { return "GL_Window"; }
