@@ -9,6 +9,7 @@
 #include <linux/kd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -105,17 +106,27 @@ std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
-void LaunchMainClient() {
-    std::string cmd = ShellQuote(Path("/mnt/us/velmora/bin/velmora")) + " -ws &";
-    int rc = system(cmd.c_str());
-    (void)rc; // SIGCHLD is ignored, so the status is not available anyway
+// Runs a command through the shell and waits for the shell to end. Unlike
+// system(), the child does not inherit the server's descriptors: a program
+// started in the background would otherwise keep the server's sockets and
+// devices open after the server is gone.
+void RunShell(const std::string& cmd) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        close_range(3, ~0u, 0);
+        execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) return;
+    // SIGCHLD is ignored, so the child is reaped by the system and waitpid
+    // only waits for it to end (then reports ECHILD).
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
 }
 
-void SuspendDevice() {
-    std::string cmd = "echo \"mem\" > " + ShellQuote(Path("/sys/power/state"));
-    int rc = system(cmd.c_str());
-    (void)rc;
-}
+void LaunchMainClient() { RunShell(ShellQuote(Path("/mnt/us/velmora/bin/velmora")) + " -ws &"); }
+
+void SuspendDevice() { RunShell("echo \"mem\" > " + ShellQuote(Path("/sys/power/state"))); }
 
 bool OpenConsole(ConsoleState* console, bool* fatal) {
     *fatal = false;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <ftw.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -37,11 +38,22 @@ inline void MakeParents(const std::string& path) {
         if (path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
 }
 
+inline int RemoveEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
+
+// A plain buffer: it outlives every static object, so the clean-up at exit
+// can still read it.
+inline char g_rootToRemove[64];
+inline void RemoveRootDir() {
+    if (g_rootToRemove[0] && !getenv("EINK_KEEP_ROOT")) nftw(g_rootToRemove, RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
 inline const std::string& RootDir() {
     static const std::string dir = [] {
         char tmpl[] = "/tmp/eink-input-XXXXXX";
         std::string d = mkdtemp(tmpl) ? tmpl : "/tmp";
         setenv("EINK_ROOT", d.c_str(), 1);
+        snprintf(g_rootToRemove, sizeof g_rootToRemove, "%s", d.c_str());
+        atexit(RemoveRootDir);
         return d;
     }();
     return dir;

@@ -104,6 +104,31 @@ TEST(Shell, QuotesPathsForTheShell) {
     EXPECT_EQ(eink::ShellQuote("it's"), "'it'\\''s'");
 }
 
+TEST(Shell, StartedProgramsInheritNoDescriptorsOfTheServer) {
+    int p[2];
+    ASSERT_EQ(0, pipe(p)); // without close-on-exec, as a socket of the server might be
+    WriteFile("/tmp/fds.log", "");
+    std::string log = RootPath("/tmp/fds.log");
+    unlink(log.c_str());
+    WriteFile("/mnt/us/velmora/bin/velmora", "#!/bin/sh\nif [ -e /proc/$$/fd/" + std::to_string(p[1]) +
+                                                 " ]; then echo inherited; else echo clean; fi > '" + log +
+                                                 "'\necho \"$*\" >> '" + log + "'\n");
+    chmod(RootPath("/mnt/us/velmora/bin/velmora").c_str(), 0755);
+    eink::LaunchMainClient();
+    std::string got;
+    for (int i = 0; i < 300 && got.find('\n', got.find('\n') + 1) == std::string::npos; ++i) {
+        usleep(10000);
+        got = ReadFile("/tmp/fds.log");
+    }
+    EXPECT_EQ(got, "clean\n-ws\n");
+    close(p[0]);
+    close(p[1]);
+
+    WriteFile("/sys/power/state", "");
+    eink::SuspendDevice();
+    EXPECT_EQ(ReadFile("/sys/power/state"), "mem\n");
+}
+
 class DeviceTest : public InputTest {
 protected:
     void SetUp() override {
