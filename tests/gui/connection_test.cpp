@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 #include "egui.h"
@@ -120,6 +121,63 @@ TEST(NetTransfer, AFullOrEmptySocketIsWaitedForAndNothingIsLostOrReordered) {
     EXPECT_EQ(NetRead(pair[0], in, 5), 5);
     EXPECT_EQ(std::string(in, 5), "later");
     writer.join();
+    close(pair[0]);
+    close(pair[1]);
+}
+
+// CPU time of the calling thread, in milliseconds.
+double ThreadCpuMs() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+}
+
+TEST(NetTransfer, WaitingForTheServerSleepsInsteadOfSpinning) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    fcntl(pair[0], F_SETFL, O_NONBLOCK);
+
+    // A read that waits 300 ms for its data.
+    std::thread late([&] {
+        usleep(300000);
+        ASSERT_EQ(write(pair[1], "data", 4), 4);
+    });
+    char in[4];
+    double cpu = ThreadCpuMs();
+    EXPECT_EQ(NetRead(pair[0], in, 4), 4);
+    double readCpu = ThreadCpuMs() - cpu;
+    late.join();
+
+    // A write that waits 300 ms for the other side to make room.
+    int small = 4096;
+    setsockopt(pair[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    std::vector<unsigned char> fill(1 << 16, 0x5A);
+    ssize_t queued = 0;
+    while (true) {
+        ssize_t n = write(pair[0], fill.data(), fill.size());
+        if (n <= 0) break;
+        queued += n;
+    }
+    std::thread drain([&] {
+        usleep(300000);
+        std::vector<unsigned char> buf(1 << 16);
+        ssize_t left = queued + 4096;
+        while (left > 0) {
+            ssize_t n = read(pair[1], buf.data(), buf.size());
+            if (n <= 0) break;
+            left -= n;
+        }
+    });
+    cpu = ThreadCpuMs();
+    EXPECT_EQ(NetWrite(pair[0], fill.data(), 4096), 4096);
+    double writeCpu = ThreadCpuMs() - cpu;
+    drain.join();
+
+    // A sleeping wait costs well under a millisecond; a spinning one burns
+    // CPU for as much of the 300 ms as the machine gives it (over 90 ms even
+    // on a loaded machine).
+    EXPECT_LT(readCpu, 25.0);
+    EXPECT_LT(writeCpu, 25.0);
     close(pair[0]);
     close(pair[1]);
 }
