@@ -17,6 +17,7 @@
 #include "platform/einkroot.h"
 #include "platform/framebuffer.h"
 #include "render/refresh.h"
+#include "window/routing.h"
 #include "window/sswindow.h"
 
 SSScreen* g_screen = nullptr;
@@ -285,6 +286,8 @@ void SS_ToggleOrientation() {
     if (s_fb) s_fb->ReadResolution(&res);
     s_landscape = !s_landscape;
     SetGeometry();
+    // Clients hear of the new size before the exposure that follows it.
+    SS_BroadcastScreenSizeChange(SS_ScreenWidth(), SS_ScreenHeight());
     SS_WindowsRotated();
     SS_RequestDelayedRefresh();
 }
@@ -294,6 +297,7 @@ void SS_SetRotateMode(uint32_t mode) {
     g_rotateMode = int(mode);
     eink::PanelResolution res{0, 0};
     if (s_fb) s_fb->ReadResolution(&res);
+    SS_BroadcastScreenSizeChange(SS_ScreenWidth(), SS_ScreenHeight());
     SS_WindowsRotated();
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "harness/eink_root.h"
@@ -124,4 +125,45 @@ TEST(ScreenEndToEnd, WithoutAFrameBufferTheServerStopsWithAMessageAndAFailureSta
     EXPECT_NE(WEXITSTATUS(status), 0);
     EXPECT_NE(WEXITSTATUS(status), 124);
     EXPECT_NE(output.find("cannot be mapped"), std::string::npos) << output;
+}
+
+TEST(ScreenEndToEnd, RotationAndOrientationChangesSendScreenSizeChangeToTopLevelWindows) {
+    EinkRoot root;
+    ServerProcess server(root);
+    ASSERT_TRUE(server.Start()) << server.Output();
+    WireClient c;
+    ASSERT_TRUE(c.Open(server.socketPath()));
+    uint32_t win = c.NewId();
+    // CreateWindow (1): id, parent 0 (root), x, y, w, h, background, kind.
+    ASSERT_TRUE(c.Send(Msg(1).u32(win).u32(0).s32(0).s32(0).s32(100).s32(100).u32(255).byte(1)));
+
+    // ScreenSizeChange (21): 4 window, 8 width, 12 height, 16 rotation, 20 designated 0.
+    auto expectSizeChange = [&](uint32_t w, uint32_t h, uint32_t rotation) {
+        std::optional<Bytes> e = c.ReadType(21, 3000);
+        ASSERT_TRUE(e.has_value());
+        ASSERT_EQ(LengthOf(*e), 24u);
+        EXPECT_EQ(U32At(*e, 4), win);
+        EXPECT_EQ(U32At(*e, 8), w);
+        EXPECT_EQ(U32At(*e, 12), h);
+        EXPECT_EQ(U32At(*e, 16), rotation);
+        EXPECT_EQ(U32At(*e, 20), 0u);
+    };
+    ASSERT_TRUE(c.Send(Msg(110).u32(1)));
+    expectSizeChange(800, 600, 1);
+    ASSERT_TRUE(c.Send(Msg(110).u32(2)));
+    expectSizeChange(600, 800, 2);
+    ASSERT_TRUE(c.Send(Msg(110).u32(0)));
+    expectSizeChange(600, 800, 0);
+    ASSERT_TRUE(c.UserMessage("tester", "rserver", 0, ""));
+    expectSizeChange(800, 600, 0);
+
+    // Not while the update lock (139, second word 1) is on.
+    ASSERT_TRUE(c.Send(Msg(139).u32(0).u32(1)));
+    ASSERT_TRUE(c.Send(Msg(110).u32(3)));
+    std::vector<Bytes> skipped;
+    EXPECT_FALSE(c.ReadType(21, 1000, &skipped).has_value());
+    ASSERT_TRUE(c.Send(Msg(139).u32(0).u32(0)));
+    ASSERT_TRUE(c.Send(Msg(110).u32(1)));
+    // Landscape orientation: the logical size is the physical one turned.
+    expectSizeChange(600, 800, 1);
 }
