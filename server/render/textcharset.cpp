@@ -2,7 +2,8 @@
 // mode goes to every mapped child of the root as a CharsetChange event.
 #include "core/handlers.h"
 #include "protocol/protocol.h"
+#include "window/routing.h"
 
 void HandleSetCharsetMode(SSClient*, const uint8_t* msg, uint32_t) {
-    (void)proto::GetU32(msg + 8); // forwarded once the event routing is in
+    SS_BroadcastCharsetChange(proto::GetU32(msg + 8));
 }

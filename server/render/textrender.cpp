@@ -133,10 +133,10 @@ void BlendGlyph(const SSTextTarget& t, const CachedGlyph* g, int64_t penX, int64
     if (jBegin >= jEnd || iBegin >= iEnd) return;
     for (int64_t i = iBegin; i < iEnd; i++) {
         const uint8_t* cov = g->coverage + i * g->width;
-        uint8_t* row = t.pixels + (y0 + i) * int64_t(t.stride) + x0;
+        uint8_t* row = t.pixels + (y0 + i) * int64_t(t.stride);
         for (int64_t j = jBegin; j < jEnd; j++) {
             uint8_t a = cov[j];
-            if (a) row[j] = BlendCoverage(row[j], pixel, a);
+            if (a) row[x0 + j] = BlendCoverage(row[x0 + j], pixel, a);
         }
     }
 }

@@ -1,0 +1,456 @@
+// Text requests end to end: the real server in an emulated root, requests
+// built byte by byte, pixmaps read back through SavePixmap and compared with
+// FreeType's own bitmaps.
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include "harness/eink_root.h"
+#include "harness/fonts.h"
+#include "harness/keys.h"
+#include "harness/panel.h"
+#include "harness/server_process.h"
+#include "harness/wire_client.h"
+
+using namespace testing_eink;
+
+namespace {
+
+// Opcodes and offsets, from the protocol tables.
+constexpr uint8_t kCreateWindow = 1, kMapWindow = 5, kCopyAreaP2W = 13, kFillRect = 20, kSetCharsetMode = 123,
+                  kCharsetChange = 23;
+constexpr uint8_t kCreatePixmap = 10, kUpdatePixmap = 12, kTextOutS = 102, kTextOutD = 103, kTextOutSimple = 105,
+                  kCreateFont = 114, kTextOutDemo = 116, kTextOutSingle = 119, kTextOutDouble = 120, kSavePixmap = 254;
+
+struct Image {
+    int w = 0, h = 0;
+    std::vector<uint8_t> px;
+    Image() = default;
+    Image(int w_, int h_, uint8_t fill) : w(w_), h(h_), px(size_t(w_) * size_t(h_), fill) {}
+    uint8_t at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+    bool operator==(const Image& o) const { return w == o.w && h == o.h && px == o.px; }
+};
+
+int Changed(const Image& img, uint8_t fill) {
+    int n = 0;
+    for (uint8_t p : img.px)
+        n += p != fill;
+    return n;
+}
+
+// FreeType opened by the test: the expected image of a string, the pen
+// moving by `advances` when given, else by FreeType's own advances.
+struct RefFace {
+    FT_Library lib = nullptr;
+    FT_Face face = nullptr;
+    RefFace(const char* path, int size) {
+        EXPECT_EQ(FT_Init_FreeType(&lib), 0);
+        EXPECT_EQ(FT_New_Face(lib, path, 0, &face), 0);
+        EXPECT_EQ(FT_Set_Pixel_Sizes(face, FT_UInt(size), 0), 0);
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    }
+    ~RefFace() {
+        FT_Done_Face(face);
+        FT_Done_FreeType(lib);
+    }
+    int Draw(Image& img, uint32_t code, int x, int y, int pixel) {
+        FT_UInt index = FT_Get_Char_Index(face, code);
+        EXPECT_NE(index, 0u);
+        EXPECT_EQ(FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP), 0);
+        const FT_Bitmap& bm = face->glyph->bitmap;
+        for (unsigned i = 0; i < bm.rows; i++) {
+            for (unsigned j = 0; j < bm.width; j++) {
+                int a = bm.buffer[int(i) * bm.pitch + int(j)];
+                int px = x + face->glyph->bitmap_left + int(j), py = y - face->glyph->bitmap_top + int(i);
+                if (a == 0 || px < 0 || py < 0 || px >= img.w || py >= img.h) continue;
+                uint8_t& p = img.px[size_t(py) * size_t(img.w) + size_t(px)];
+                int d = (pixel - p) * a;
+                p = uint8_t(p + (d >= 0 ? d / 256 : -((-d + 255) / 256)));
+            }
+        }
+        return int(face->glyph->advance.x / 64);
+    }
+    Image Text(int w, int h, uint8_t fill, const std::vector<uint32_t>& codes, int x, int y, int pixel) {
+        Image img(w, h, fill);
+        for (uint32_t c : codes)
+            x += Draw(img, c, x, y, pixel);
+        return img;
+    }
+};
+
+std::vector<uint32_t> Codes(const std::string& ascii) { return std::vector<uint32_t>(ascii.begin(), ascii.end()); }
+
+class TextWire : public ::testing::Test {
+protected:
+    EinkRoot root;
+    ServerProcess server{root};
+    WireClient client;
+
+    void Start(const std::vector<std::string>& fonts, const std::string& defaultFont = "") {
+        WriteFontLists(root, fonts, defaultFont);
+        ASSERT_TRUE(server.Start());
+        ASSERT_TRUE(client.Open(server.socketPath()));
+    }
+
+    uint32_t Pixmap(int w, int h, uint8_t fill) {
+        uint32_t id = client.NewId();
+        client.Send(Msg(kCreatePixmap).u32(id).s32(w).s32(h).s32(8));
+        if (fill) {
+            std::vector<uint8_t> row(size_t(w), fill);
+            for (int r = 0; r < h; r++)
+                client.Send(
+                    Msg(kUpdatePixmap).u32(id).u32(0).s32(r).s32(w).s32(1).s32(8).bytes(row.data(), row.size()));
+        }
+        return id;
+    }
+
+    // The pixmap's bytes as the server's pixmap dump writes them.
+    Image Read(uint32_t id) {
+        root.Remove("/tmp/pix.txt");
+        client.Send(Msg(kSavePixmap).u32(id));
+        EXPECT_TRUE(client.Sync());
+        std::string dump = root.Read("/tmp/pix.txt");
+        Image img;
+        if (sscanf(dump.c_str(), "/* w =%d h = %d", &img.w, &img.h) != 2) {
+            ADD_FAILURE() << "no pixmap dump";
+            return img;
+        }
+        size_t pos = dump.find('{');
+        while ((pos = dump.find("0x", pos)) != std::string::npos) {
+            img.px.push_back(uint8_t(strtoul(dump.c_str() + pos, nullptr, 16)));
+            pos += 2;
+        }
+        EXPECT_EQ(img.px.size(), size_t(img.w) * size_t(img.h));
+        return img;
+    }
+
+    void Single(uint8_t op, uint32_t pix, uint32_t font, int32_t size, int32_t x, int32_t y, const std::string& text,
+                uint32_t pixel, int32_t count = -1) {
+        client.Send(Msg(op)
+                        .u32(pix)
+                        .u32(font)
+                        .s32(size)
+                        .s32(x)
+                        .s32(y)
+                        .s32(count < 0 ? int32_t(text.size()) : count)
+                        .u32(pixel)
+                        .bytes(text.data(), text.size()));
+    }
+    void Simple(uint32_t pix, int32_t size, int32_t x, int32_t y, const std::vector<uint16_t>& text, uint32_t pixel) {
+        Msg m(kTextOutSimple);
+        m.u32(pix).s32(size).s32(x).s32(y).u32(0).u32(0).s32(int32_t(text.size())).u32(pixel).u32(0);
+        for (uint16_t c : text)
+            m.u16(c);
+        client.Send(m);
+    }
+};
+
+TEST_F(TextWire, TextOutSingleDrawsFreeTypesGlyphsWithTheBlendRule) {
+    Start({kDejaVuSans, kDejaVuSansMono});
+    uint32_t black = Pixmap(120, 40, 0);
+    Single(kTextOutSingle, black, 0, 16, 4, 25, "Ag W", 255);
+    Image got = Read(black);
+    RefFace ref(kDejaVuSans, 16);
+    EXPECT_EQ(got, ref.Text(120, 40, 0, Codes("Ag W"), 4, 25, 255));
+    EXPECT_GT(Changed(got, 0), 30);
+    // Full coverage of white on black gives 254, never 255.
+    int full = 0;
+    for (uint8_t p : got.px) {
+        EXPECT_NE(p, 255);
+        full += p == 254;
+    }
+    EXPECT_GT(full, 5);
+
+    // Black over white reaches 0; TextOutDouble draws the same way.
+    uint32_t white = Pixmap(120, 40, 255);
+    Single(kTextOutDouble, white, 0, 24, 2, 30, "Hi!", 0);
+    Image w = Read(white);
+    EXPECT_EQ(w, RefFace(kDejaVuSans, 24).Text(120, 40, 255, Codes("Hi!"), 2, 30, 0));
+    int zeros = 0;
+    for (uint8_t p : w.px)
+        zeros += p == 0;
+    EXPECT_GT(zeros, 5);
+}
+
+TEST_F(TextWire, SizesAreClampedAndLatin1LettersAreDropped) {
+    Start({kDejaVuSans, kDejaVuSansMono});
+    uint32_t a = Pixmap(100, 50, 255), b = Pixmap(100, 50, 255);
+    Single(kTextOutSingle, a, 0, 3, 2, 30, "Ag", 0);
+    Single(kTextOutSingle, b, 0, 7, 2, 30, "Ag", 0);
+    Image small = Read(a);
+    EXPECT_EQ(small, Read(b));
+    EXPECT_EQ(small, RefFace(kDejaVuSans, 7).Text(100, 50, 255, Codes("Ag"), 2, 30, 0));
+
+    uint32_t c = Pixmap(100, 50, 255), d = Pixmap(100, 50, 255);
+    Single(kTextOutSingle, c, 0, 254, 2, 40, "Ag", 0);
+    Single(kTextOutSingle, d, 0, 36, 2, 40, "Ag", 0);
+    Image big = Read(c);
+    EXPECT_EQ(big, Read(d));
+    EXPECT_EQ(big, RefFace(kDejaVuSans, 36).Text(100, 50, 255, Codes("Ag"), 2, 40, 0));
+
+    // "A" then U+00E9 in UTF-8: only the A.
+    uint32_t e = Pixmap(60, 40, 255);
+    Single(kTextOutSingle, e, 0, 20, 3, 30, "A\xC3\xA9", 0);
+    EXPECT_EQ(Read(e), RefFace(kDejaVuSans, 20).Text(60, 40, 255, Codes("A"), 3, 30, 0));
+
+    // Font index 5 with two fonts draws with the first.
+    uint32_t f = Pixmap(100, 40, 255), g = Pixmap(100, 40, 255);
+    Single(kTextOutSingle, f, 5, 18, 3, 30, "Mil", 0);
+    Single(kTextOutSingle, g, 0, 18, 3, 30, "Mil", 0);
+    Image fifth = Read(f);
+    EXPECT_EQ(fifth, Read(g));
+    EXPECT_EQ(fifth, RefFace(kDejaVuSans, 18).Text(100, 40, 255, Codes("Mil"), 3, 30, 0));
+}
+
+TEST_F(TextWire, DrawnWidthIsTheSumOfThePublishedAdvances) {
+    Start({kDejaVuSans});
+    const Bytes& si = client.sysinfo();
+    ASSERT_EQ(si[92], 1);
+    const std::string s = "Wide words, 42!";
+    for (int size : {9, 16, 24}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        size_t entry = 1172 + size_t(size - 7) * 1088;
+        // Expected: FreeType's glyphs placed with the published advances.
+        RefFace ref(kDejaVuSans, size);
+        Image want(220, 40, 255);
+        int x = 3, published = 0;
+        for (char ch : s) {
+            ref.Draw(want, uint8_t(ch), x, 30, 0);
+            int adv = S32At(si, entry + 60 + 4 * size_t(uint8_t(ch)));
+            x += adv;
+            published += adv;
+        }
+        uint32_t pix = Pixmap(220, 40, 255);
+        Single(kTextOutSingle, pix, 0, size, 3, 30, s, 0);
+        EXPECT_EQ(Read(pix), want);
+        // A marker drawn at x + the published width starts where the text ends.
+        uint32_t both = Pixmap(220, 40, 255);
+        Single(kTextOutSingle, both, 0, size, 3, 30, s + "|", 0);
+        ref.Draw(want, '|', x, 30, 0);
+        EXPECT_EQ(Read(both), want);
+        EXPECT_GT(published, 0);
+    }
+}
+
+TEST_F(TextWire, CjkTextIsDrawnWithTheCjkFont) {
+    Start({kWqyMicroHei, kDejaVuSans}, kWqyMicroHei);
+    RefFace ref(kWqyMicroHei, 24);
+    // U+4E2D U+6587 ("Chinese") and "ab".
+    std::vector<uint32_t> codes = {0x4E2D, 0x6587, 'a', 'b'};
+    Image want = ref.Text(140, 40, 255, codes, 4, 30, 0);
+    EXPECT_GT(Changed(want, 255), 100);
+
+    uint32_t simple = Pixmap(140, 40, 255);
+    Simple(simple, 24, 4, 30, {0x4E2D, 0x6587, 'a', 'b'}, 0);
+    EXPECT_EQ(Read(simple), want);
+
+    uint32_t single = Pixmap(140, 40, 255);
+    Single(kTextOutSingle, single, 0, 24, 4, 30,
+           "\xE4\xB8\xAD\xE6\x96\x87"
+           "ab",
+           0);
+    EXPECT_EQ(Read(single), want);
+
+    // The second font's index draws with the default font too.
+    uint32_t second = Pixmap(140, 40, 255);
+    Single(kTextOutSingle, second, 1, 24, 4, 30,
+           "\xE4\xB8\xAD\xE6\x96\x87"
+           "ab",
+           0);
+    EXPECT_EQ(Read(second), want);
+}
+
+TEST_F(TextWire, RequestsThatDrawNothingLeaveThePixmapAlone) {
+    Start({kDejaVuSans});
+    uint32_t pix = Pixmap(80, 30, 200);
+    Image before = Read(pix);
+    Single(kTextOutS, pix, 0, 16, 2, 20, "Hello", 0);
+    Single(kTextOutD, pix, 0, 16, 2, 20, "Hello", 0);
+    client.Send(Msg(kCreateFont).u32(77).u32(77).text("Sans", 32).u16(16).raw(0).raw(0));
+    client.Send(Msg(kTextOutDemo).u32(pix).u32(0).s32(2).s32(20).s32(0).s32(0).s32(0).s32(5).u32(0).bytes("Hello", 5));
+    // Text into a window or an unknown identifier: nothing, and no harm.
+    Single(kTextOutSingle, 0, 0, 16, 2, 20, "Hello", 0);
+    Single(kTextOutSingle, pix + 1000, 0, 16, 2, 20, "Hello", 0);
+    Simple(pix + 1000, 16, 2, 20, {'H', 'i'}, 0);
+    EXPECT_EQ(Read(pix), before);
+}
+
+TEST_F(TextWire, MalformedTextRequestsNeverHurtTheServer) {
+    Start({kDejaVuSans});
+    uint32_t pix = Pixmap(60, 30, 255);
+    // Counts far beyond the message, negative counts, text without NUL,
+    // messages cut short of their fixed part, extreme pens and sizes.
+    Single(kTextOutSingle, pix, 0, 16, 2, 20, "abc", 0, 100000);
+    Single(kTextOutSingle, pix, 0, 16, 2, 20, "abc", 0, -5);
+    Single(kTextOutSingle, pix, 0x7FFFFFFF, INT32_MIN, INT32_MAX, INT32_MIN, "abc", 0);
+    Single(kTextOutDouble, pix, 0, INT32_MAX, INT32_MIN, INT32_MAX, std::string(2000, '\xE4'), 0);
+    client.Send(Msg(kTextOutSingle).u32(pix).u32(0).s32(16));
+    client.Send(Msg(kTextOutSimple).u32(pix).s32(16).s32(2).s32(20).u32(0).u32(0).s32(1 << 30).u32(0).u32(0).u16('A'));
+    client.Send(Msg(kTextOutSimple).u32(pix).s32(16).s32(2).s32(20).u32(0).u32(0).s32(-1).u32(0).u32(0).u16('A'));
+    client.Send(Msg(kTextOutSimple).u32(pix));
+    std::string big(130000, 'W');
+    Single(kTextOutSingle, pix, 0, 36, -100, 20, big, 0);
+    ASSERT_TRUE(client.Sync());
+    EXPECT_TRUE(server.Running());
+
+    // And text still draws afterwards, with the 512-byte limit visible: the
+    // long request above drew no more than 512 letters.
+    uint32_t fresh = Pixmap(60, 30, 255);
+    Single(kTextOutSingle, fresh, 0, 16, 2, 20, "abc", 0, 100000);
+    EXPECT_EQ(Read(fresh), RefFace(kDejaVuSans, 16).Text(60, 30, 255, Codes("abc"), 2, 20, 0));
+}
+
+TEST_F(TextWire, WithoutFontListsTheFlagIsZeroAndTextDrawsNothing) {
+    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(client.Open(server.socketPath()));
+    const Bytes& si = client.sysinfo();
+    ASSERT_EQ(si.size(), 99092u);
+    EXPECT_EQ(si[92], 0);
+    EXPECT_EQ(si[44], 20);
+    EXPECT_EQ(si[68], 10);
+    for (size_t i = 80; i < 1168; i++)
+        ASSERT_EQ(si[i], 0) << i;
+    for (size_t i = 1172; i < si.size(); i++)
+        ASSERT_EQ(si[i], 0) << i;
+    uint32_t pix = Pixmap(60, 30, 255);
+    Single(kTextOutSingle, pix, 0, 16, 2, 20, "abc", 0);
+    Simple(pix, 16, 2, 20, {'a'}, 0);
+    EXPECT_EQ(Changed(Read(pix), 255), 0);
+    EXPECT_TRUE(server.Running());
+}
+
+TEST_F(TextWire, ATextRequestWithoutAFaceIsDroppedAndTheServerKeepsServing) {
+    // The only font cannot be opened by FreeType: it is listed and
+    // published as absent, and text requests find no face.
+    std::string bad = root.Write("/fonts/bad.ttf", std::string("\0\1\0\0garbage", 11));
+    Start({bad});
+    EXPECT_EQ(client.sysinfo()[92], 1);
+    uint32_t pix = Pixmap(60, 30, 255);
+    Single(kTextOutSingle, pix, 0, 16, 2, 20, "abc", 0);
+    Simple(pix, 16, 2, 20, {'a'}, 0);
+    ASSERT_TRUE(client.Sync());
+    EXPECT_TRUE(server.Running());
+    EXPECT_EQ(Changed(Read(pix), 255), 0);
+    EXPECT_TRUE(server.WaitForOutput("text not drawn", 2000));
+    // A second client is still served.
+    WireClient other;
+    ASSERT_TRUE(other.Open(server.socketPath()));
+    EXPECT_TRUE(other.Sync());
+}
+
+TEST_F(TextWire, SysInfoCarriesTheMetricTables) {
+    Start({kDejaVuSans, kDejaVuSansMono, kWqyMicroHei});
+    const Bytes& si = client.sysinfo();
+    ASSERT_EQ(LengthOf(si), 99092u);
+    EXPECT_EQ(si[92], 1);
+    for (int font = 0; font < 3; font++) {
+        for (int size : {7, 16, 36}) {
+            size_t e = 1172 + size_t(font) * 32640 + size_t(size - 7) * 1088;
+            EXPECT_EQ(U32At(si, e), uint32_t(font));
+            EXPECT_EQ(U32At(si, e + 4), uint32_t(size));
+            EXPECT_EQ(U32At(si, e + 56), 65535u);
+        }
+    }
+    RefFace ref(kDejaVuSans, 16);
+    size_t e16 = 1172 + 9 * 1088;
+    EXPECT_EQ(S32At(si, e16 + 32), int32_t((ref.face->size->metrics.ascender + 63) / 64));
+    EXPECT_EQ(U32At(si, 1172 + 32640 + 9 * 1088 + 28), 1u); // the mono font is fixed-width
+    // The default entry at 80: DejaVu Sans at 36.
+    EXPECT_EQ(U32At(si, 80), 0u);
+    EXPECT_EQ(U32At(si, 84), 36u);
+    EXPECT_EQ(U32At(si, 144 + 4 * 'A'), U32At(si, 1172 + 29 * 1088 + 60 + 4 * 'A'));
+}
+
+TEST_F(TextWire, SetCharsetModeReachesEveryMappedChildOfTheRoot) {
+    Start({kDejaVuSans});
+    WireClient other;
+    ASSERT_TRUE(other.Open(server.socketPath()));
+    uint32_t mapped = client.NewId(), unmapped = client.NewId(), child = client.NewId(), theirs = other.NewId();
+    auto window = [](WireClient& c, uint32_t id, uint32_t parent, bool map) {
+        c.Send(Msg(kCreateWindow).u32(id).u32(parent).s32(10).s32(10).s32(50).s32(50).u32(255).byte(1));
+        if (map) c.Send(Msg(kMapWindow).u32(id).byte(1));
+    };
+    window(client, mapped, 0, true);
+    window(client, unmapped, 0, false);
+    window(client, child, mapped, true);
+    window(other, theirs, 0, true);
+    ASSERT_TRUE(client.Sync());
+    ASSERT_TRUE(other.Sync());
+
+    // (Sync would read past the events: collect them by waiting instead.)
+    client.Send(Msg(kSetCharsetMode).u32(0).u32(2));
+    auto charsetEvents = [](WireClient& c) {
+        std::vector<Bytes> events;
+        while (auto m = c.Read(300))
+            if (TypeOf(*m) == kCharsetChange) events.push_back(*m);
+        return events;
+    };
+    std::vector<Bytes> mine = charsetEvents(client), others = charsetEvents(other);
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(LengthOf(mine[0]), 12u);
+    EXPECT_EQ(U32At(mine[0], 4), mapped);
+    EXPECT_EQ(U32At(mine[0], 8), 2u);
+    ASSERT_EQ(others.size(), 1u);
+    EXPECT_EQ(U32At(others[0], 4), theirs);
+    EXPECT_EQ(U32At(others[0], 8), 2u);
+}
+
+// Text reaches the panel: a window shows the pixmap the text was drawn
+// into, panel level by panel level.
+TEST_F(TextWire, TextCopiedToAWindowShowsOnThePanel) {
+    WriteFontLists(root, {kWqyMicroHei}, kWqyMicroHei);
+    MakeEventFifos(root);
+    ASSERT_TRUE(server.Start()) << server.Output();
+    EventDevice keys(root, 0);
+    ASSERT_TRUE(keys.Open());
+    // A long press of the lock key gives the keys and the panel to the server.
+    ASSERT_TRUE(keys.Hold(32, 3));
+    ASSERT_TRUE(keys.Release(32));
+    ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
+    ASSERT_TRUE(WaitPanelUpdates(root, 1, 5000)) << server.Output();
+    SleepMs(200);
+    ASSERT_TRUE(client.Open(server.socketPath()));
+
+    const int x0 = 40, y0 = 100, w = 240, h = 60;
+    uint32_t win = client.NewId();
+    client.Send(Msg(kCreateWindow).u32(win).u32(0).s32(x0).s32(y0).s32(w).s32(h).u32(255).byte(1));
+    client.Send(Msg(kMapWindow).u32(win).byte(0));
+    uint32_t pix = client.NewId();
+    client.Send(Msg(kCreatePixmap).u32(pix).s32(w).s32(h).s32(8));
+    client.Send(Msg(kFillRect).u32(pix).s32(0).s32(0).s32(w).s32(h).u32(255));
+    Single(kTextOutSingle, pix, 0, 28, 6, 42, "Text \xE4\xB8\xAD\xE6\x96\x87", 0);
+    ASSERT_TRUE(client.Sync());
+    // Let the pushes that mapping caused finish first.
+    size_t n = PanelUpdates(root).size();
+    while (!NoPanelUpdateWithin(root, n, 1200))
+        n = PanelUpdates(root).size();
+    SleepMs(150);
+
+    client.Send(Msg(kCopyAreaP2W).u32(pix).u32(win).u32(0).s32(0).s32(0).s32(w).s32(h).s32(0).s32(0).u32(0));
+    ASSERT_TRUE(client.Sync());
+    ASSERT_TRUE(WaitPanelUpdates(root, n + 1, 5000)) << server.Output();
+    SleepMs(150);
+
+    Image want = RefFace(kWqyMicroHei, 28).Text(w, h, 255, {'T', 'e', 'x', 't', ' ', 0x4E2D, 0x6587}, 6, 42, 0);
+    PanelImage panel(root, 600, 800);
+    int wrong = 0, ink = 0;
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            int expected = GreyToNibble(want.at(x, y));
+            ink += expected != 0;
+            if (panel.Nibble(x0 + x, y0 + y) != expected && wrong++ < 5)
+                ADD_FAILURE() << "at " << x << "," << y << ": nibble " << panel.Nibble(x0 + x, y0 + y) << ", want "
+                              << expected;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(ink, 200);
+}
+
+} // namespace
