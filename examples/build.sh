@@ -3,6 +3,8 @@
 # the examples against that installation only (pkg-config), as a user would.
 #
 #   examples/build.sh <main build dir> <install prefix> <examples build dir> [cmake args...]
+#
+# EXAMPLES_TARGET=hello builds that one program only.
 set -euo pipefail
 main_build=${1:?main build directory}
 prefix=${2:?install prefix}
@@ -17,4 +19,4 @@ for d in "$prefix"/lib*/pkgconfig "$prefix"/lib/*/pkgconfig; do
   [ -d "$d" ] && pcpath="$pcpath$d:"
 done
 PKG_CONFIG_PATH="$pcpath${PKG_CONFIG_PATH:-}" cmake -S "$here" -B "$out" -G Ninja "$@" >/dev/null
-cmake --build "$out"
+cmake --build "$out" ${EXAMPLES_TARGET:+--target "$EXAMPLES_TARGET"}
