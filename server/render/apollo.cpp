@@ -189,9 +189,9 @@ bool InitScreen() {
 void CloseScreen() {
     if (!s_fb) return;
     s_closed = true;
-    SleepMs(3000);
-    // Never unmap under a push that is still writing the panel.
-    for (int i = 0; i < 500 && s_pushRunning.load(); ++i)
+    // Never unmap under a push that is still writing the panel. The server's
+    // clean-up has already waited its 3 seconds; a push lasts far less.
+    for (int i = 0; i < 300 && s_pushRunning.load(); ++i)
         SleepMs(10);
     if (s_pushRunning.load()) return;
     s_fb.reset();

@@ -29,8 +29,9 @@ constexpr int32_t kLargePanelWidth = 824, kLargePanelHeight = 1200;
 // description and both buffers, shows the splash picture. False when the
 // frame buffer cannot be used: the server must not go on.
 bool InitScreen();
-// Waits out a running push (3 seconds), then unmaps and closes the panel.
-// The screen image stays valid; nothing is pushed any more.
+// Unmaps and closes the panel once no push is running (the clean-up waits 3
+// seconds before calling it). The screen image stays valid; nothing is
+// pushed any more.
 void CloseScreen();
 
 // Logical size as clients see it (width and height exchanged in odd modes).

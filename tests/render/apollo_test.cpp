@@ -419,9 +419,9 @@ TEST(RefreshRequests, SetTheSwitchesOfThePolicy) {
 
     // Accepted and without effect.
     auto snapshot = [&] {
-        return std::vector<long long>{s.dirtyCount,    s.lastDirtyMs,   s.waitTime,     s.longWait,
-                                      s.force,         s.updateGrab,    s.ungrabRelease, s.rotateGrab,
-                                      s.rotateRelease, s.updateLock,    s.copyInProgress, s.awaitedWindow};
+        return std::vector<long long>{s.dirtyCount,    s.lastDirtyMs, s.waitTime,       s.longWait,
+                                      s.force,         s.updateGrab,  s.ungrabRelease,  s.rotateGrab,
+                                      s.rotateRelease, s.updateLock,  s.copyInProgress, s.awaitedWindow};
     };
     std::vector<long long> before = snapshot();
     send(131, {1}, HandleSwitchDisplayMode);
@@ -452,4 +452,19 @@ TEST(RefreshMechanism, NothingReachesThePanelWhileTheHostOwnsIt) {
     }
     EXPECT_TRUE(Updates().empty());
     EXPECT_FALSE(SS_PushRunning());
+}
+
+TEST(RefreshMechanism, AfterCloseScreenNothingIsPushedAndTheScreenImageStays) {
+    StartStandard();
+    PushScreen();
+    ASSERT_TRUE(WaitUpdates(1));
+    // Closing right behind a push waits for it to end, then lets go of the panel.
+    CloseScreen();
+    EXPECT_FALSE(SS_PushRunning());
+    ASSERT_NE(g_screen, nullptr);
+    memset(g_screen->screenBuffer, 0, 600 * 800);
+    PushScreen();
+    EXPECT_FALSE(SS_PushRunning());
+    usleep(300000);
+    EXPECT_EQ(Updates().size(), 1u);
 }
