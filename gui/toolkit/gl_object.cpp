@@ -87,9 +87,9 @@ int GL_Object::AddCallback(GL_Object* target, char const* event, void* extra) {
 
 int GL_Object::RemoveCallback(GL_Object* target, char const* event) {
     if (!callbacks || callbacks->count == 0) return 0;
-    // Removes the matching nodes of one event's list; a removed target that
-    // is still alive forgets this object as one of its sources, unless it is
-    // registered here under another event too.
+    // Removes the matching nodes of one event's list; a removed target
+    // forgets this object as one of its sources, unless it is registered here
+    // under another event too.
     std::vector<GL_Object*> removed;
     auto strip = [&](ZPSList* targets) {
         ZPCList* node = targets->first;
@@ -112,8 +112,11 @@ int GL_Object::RemoveCallback(GL_Object* target, char const* event) {
         for (ZMCList* entry = callbacks->first; entry; entry = entry->next)
             strip(static_cast<ZPSList*>(entry->data));
     }
+    // This applies to targets being destroyed too: a source that forgot one
+    // of them may itself be deleted before that target's destructor walks its
+    // sources. The destructor unlinks each source before calling it, so the
+    // removal never disturbs that walk.
     for (GL_Object* t : removed) {
-        if (t->objectFlags & GL_OBJ_DESTROYING) continue; // its lists are being torn down by its own destructor
         bool stillTarget = false;
         for (ZMCList* entry = callbacks->first; entry && !stillTarget; entry = entry->next)
             stillTarget = static_cast<ZPSList*>(entry->data)->FindItemByData(t) != nullptr;
@@ -189,7 +192,9 @@ GL_Object::~GL_Object() {
         GL_Object* child = static_cast<GL_Object*>(children->first->data);
         children->Unlink(children->first);
         child->parent = nullptr;
-        delete child;
+        // A child already being destroyed (its "Delete!" target deleted this
+        // parent) finishes on its own; deleting it here would free it twice.
+        if (!(child->objectFlags & GL_OBJ_DESTROYING)) delete child;
     }
     delete children;
     children = nullptr;

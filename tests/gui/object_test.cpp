@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -234,4 +236,67 @@ TEST(WidgetHash, IdentifiersSharingABucketAreBothFound) {
     EXPECT_EQ(GL_RemoveWidgetHash(205), 0);
     EXPECT_EQ(gpWidgetHashItem[5], nullptr);
     EXPECT_EQ(GL_ClearWidgetHash(), 0);
+}
+
+namespace {
+
+// Objects that, when called back, do random harm: delete some live object,
+// drop or add registrations. Which objects are alive is tracked here; an
+// object leaves the set as soon as its destruction starts.
+std::vector<GL_Object*> gAlive;
+std::mt19937 gRng(12345);
+const char* const kEvents[] = {"A!", "B!", "Delete!", "Delete2!"};
+
+class Chaos : public GL_Object {
+public:
+    explicit Chaos(GL_Object* parent) : GL_Object(parent, "chaos", 0) { gAlive.push_back(this); }
+    ~Chaos() override { gAlive.erase(std::find(gAlive.begin(), gAlive.end(), this)); }
+    int ExecCallback(GL_Object*, char const*, void*, void*, void*, void*, void*) override {
+        ++calls;
+        if (gAlive.empty() || depth > 3) return 0;
+        ++depth;
+        GL_Object* other = gAlive[gRng() % gAlive.size()];
+        switch (gRng() % 6) {
+        case 0: delete other; break;
+        case 1: other->RemoveCallback(this, kEvents[gRng() % 4]); break;
+        case 2: other->RemoveCallback(nullptr, nullptr); break;
+        case 3: other->AddCallback(this, kEvents[gRng() % 4], nullptr); break;
+        case 4: other->gCallback(kEvents[gRng() % 2]); break;
+        default: break;
+        }
+        --depth;
+        return 0;
+    }
+    static int depth;
+    static long calls;
+};
+int Chaos::depth = 0;
+long Chaos::calls = 0;
+
+} // namespace
+
+TEST(ObjectDestruction, RandomCallbacksThatDeleteAndUnregisterNeverCorruptTheObjects) {
+    // Deterministic by default; EINK_CHAOS_SEED explores other sequences.
+    if (const char* seed = getenv("EINK_CHAOS_SEED")) gRng.seed(unsigned(atol(seed)));
+    for (int round = 0; round < 200; ++round) {
+        // A forest of 30 objects with random registrations.
+        for (int i = 0; i < 30; ++i) {
+            GL_Object* parent = (!gAlive.empty() && gRng() % 3) ? gAlive[gRng() % gAlive.size()] : nullptr;
+            new Chaos(parent);
+        }
+        for (int i = 0; i < 60; ++i) {
+            GL_Object* a = gAlive[gRng() % gAlive.size()];
+            GL_Object* b = gAlive[gRng() % gAlive.size()];
+            a->AddCallback(b, kEvents[gRng() % 4], nullptr);
+        }
+        // Fire events and delete objects until none is left.
+        while (!gAlive.empty()) {
+            GL_Object* o = gAlive[gRng() % gAlive.size()];
+            if (gRng() % 3)
+                o->gCallback(kEvents[gRng() % 2]);
+            else
+                delete o;
+        }
+    }
+    EXPECT_GT(Chaos::calls, 1000) << "the callbacks did run";
 }
