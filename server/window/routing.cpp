@@ -49,9 +49,15 @@ int32_t ScreenH() { return Root() ? Root()->d.height : g_screen ? SS_ScreenHeigh
 
 // ---- Helpers ------------------------------------------------------------------------------
 
+// Pointer position relative to a window. Windows may lie anywhere a client
+// put them, so the difference is taken as the 32-bit word the event carries
+// rather than as an int that could overflow.
+int32_t Relative(int32_t pointer, int32_t origin) { return int32_t(uint32_t(pointer) - uint32_t(origin)); }
+
 void SendMouse(SSWindow* w, uint8_t type, uint32_t button) {
     if (!w || !w->owner) return;
-    uint32_t n = proto::BuildMouseEvent(g_sendBuffer, type, w->d.id, s_pointerX - w->d.x, s_pointerY - w->d.y, button);
+    uint32_t n = proto::BuildMouseEvent(g_sendBuffer, type, w->d.id, Relative(s_pointerX, w->d.x),
+                                        Relative(s_pointerY, w->d.y), button);
     SS_Send(w->owner, g_sendBuffer, n);
 }
 

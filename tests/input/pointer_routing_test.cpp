@@ -1,6 +1,7 @@
 // Pointer routing in process: hit testing, focus, press and release, grabs,
 // enter/leave and motion, rotation, the mouse and touch readers, judged by
 // the events the client ends receive.
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -228,6 +229,21 @@ TEST_F(PointerTest, ShapesDecideTheHitTest) {
     SS_PointerInput(0, -200, 0); // (350, 300): inside
     EXPECT_EQ(Summary(Events(c_)), (Strings{"6@100007", "5@100003", "4@100003"}));
     (void)under;
+}
+
+TEST_F(PointerTest, WindowsFarOffTheScreenGetWrappedRelativePositions) {
+    SS_PointerInput(0, -450, -650); // (50, 50): the left child
+    SS_PointerInput(1, 0, 0);
+    Events(c_);
+    // The pressed window is moved as far left as a word goes: the release
+    // still goes to it, with the position as the 32-bit word of the event.
+    leftChild_->d.x = INT32_MIN + 5;
+    SS_PointerInput(0, 0, 0);
+    auto ev = Events(c_);
+    ASSERT_EQ(Summary(ev), (Strings{"3@100002"}));
+    EXPECT_EQ(U32(ev[0].raw, 8), 45u + 0x80000000u);
+    EXPECT_EQ(EvY(ev[0]), 40);
+    leftChild_->d.x = 10;
 }
 
 TEST_F(PointerTest, RotationTurnsRelativeAndAbsoluteInput) {
