@@ -215,6 +215,13 @@ bool ReadTouchCalibration(TouchCalibration* out) {
                   {"min_y=", &out->minY}, {"max_y=", &out->maxY}, {"xyswap=", &out->xySwap}};
     char line[256];
     while (fgets(line, sizeof line, f)) {
+        if (!strchr(line, '\n') && !feof(f)) {
+            // Longer than any line of ours: garbage, with its rest.
+            int ch;
+            while ((ch = fgetc(f)) != EOF && ch != '\n') {
+            }
+            continue;
+        }
         for (const Field& fd : fields) {
             size_t n = strlen(fd.key);
             if (strncmp(line, fd.key, n) != 0) continue;

@@ -42,7 +42,8 @@ TEST(InputRecord, DecodesTheLinuxLayout) {
 
 TEST(TouchCalibration, ReadsTheSevenNumbersAndIgnoresGarbage) {
     WriteFile("/etc/sysconfig/touchpad", "# touch\nres_x=600\nres_y=800\nmin_x=12\nmax_x=4000\nmin_y=abc\n"
-                                         "min_y=30\nmax_y=99999\nmax_y=3900\nxyswap=1\nres_x\n\ngarbage=5\n");
+                                         "min_y=30\nmax_y=99999\nmax_y=3900\nxyswap=1\nres_x\n\ngarbage=5\n" +
+                                             std::string(255, 'z') + "res_x=1\n");
     eink::TouchCalibration c;
     ASSERT_TRUE(eink::ReadTouchCalibration(&c));
     EXPECT_EQ(c.resX, 600);
