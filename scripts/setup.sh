@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   fonts-dejavu-core fonts-wqy-microhei
-  python3
+  python3 xvfb x11-apps
 )
 
 missing=()

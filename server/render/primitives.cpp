@@ -4,6 +4,7 @@
 #include "render/primitives.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -658,10 +659,51 @@ static void FillModeCircles(const SSCanvas& c, int64_t cx, int64_t cy, int64_t f
         if (RingMayTouch(c, cx, cy, rho, rho)) PrimCircle(c, cx, cy, rho, v, true);
 }
 
+// Radii for which the rings r, r - 1, ..., 2 and the centre have been
+// checked, pixel for pixel, to cover exactly the spans between the leftmost
+// and rightmost pixel of ring r in each row (no ring leaves a hole).
+constexpr int64_t kSpanFillMaxRadius = 1200;
+
 void PrimFillCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_t v) {
     if (r < 1) return;
-    FillModeCircles(c, cx, cy, r, 2, v);
-    PrimPoint(c, cx, cy, v);
+    if (r > kSpanFillMaxRadius) {
+        FillModeCircles(c, cx, cy, r, 2, v);
+        PrimPoint(c, cx, cy, v);
+        return;
+    }
+    // One walk of the outer ring for the row extents, then one span a row.
+    std::vector<int64_t> lo(size_t(2 * r + 1), INT64_MAX), hi(size_t(2 * r + 1), INT64_MIN);
+    auto note = [&](int64_t dx, int64_t dy) {
+        size_t row = size_t(dy + r);
+        lo[row] = std::min(lo[row], dx);
+        hi[row] = std::max(hi[row], dx);
+    };
+    note(0, 0);
+    if (r >= 2) {
+        int64_t u = 0, w = r - 1, d = 3 - 2 * r;
+        while (w >= u) {
+            for (int64_t sx : {-1, 1})
+                for (int64_t sy : {-1, 1}) {
+                    note(sx * u, sy * w);
+                    note(sx * w, sy * u);
+                    if (w - 1 >= u) {
+                        note(sx * u, sy * (w - 1));
+                        note(sx * (w - 1), sy * u);
+                    }
+                }
+            if (d < 0) {
+                d += 4 * u + 6;
+            } else {
+                d += 4 * (u - w) + 10;
+                --w;
+            }
+            ++u;
+        }
+    }
+    for (int64_t dy = -r; dy <= r; ++dy) {
+        size_t row = size_t(dy + r);
+        if (lo[row] <= hi[row]) PrimHSpan(c, cx + lo[row], cx + hi[row], cy + dy, v);
+    }
 }
 
 void PrimFillCircleW(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, int64_t t, uint8_t v) {

@@ -281,6 +281,27 @@ TEST(Circles, RadiusZeroDrawsNothingAndRadiusOneOnlyTheCentre) {
     EXPECT_EQ(c.at(4, 4), 1);
 }
 
+TEST(Circles, FilledCircleIsExactlyTheUnionOfItsFillModeRings) {
+    for (int r : {1, 2, 3, 7, 50, 333, 1200, 1201}) {
+        const int size = 2 * r + 9, c0 = r + 4;
+        std::vector<uint8_t> fast(size_t(size) * size, 0), rings(size_t(size) * size, 0);
+        SSCanvas a{fast.data(), size, size}, b{rings.data(), size, size};
+        PrimFillCircle(a, c0, c0, r, 1);
+        for (int rho = r; rho >= 2; --rho)
+            PrimCircle(b, c0, c0, rho, 1, true);
+        PrimPoint(b, c0, c0, 1);
+        ASSERT_EQ(fast, rings) << "radius " << r;
+    }
+    // Clipped at every edge the same way.
+    std::vector<uint8_t> fast(40 * 30, 0), rings(40 * 30, 0);
+    SSCanvas a{fast.data(), 40, 30}, b{rings.data(), 40, 30};
+    PrimFillCircle(a, 3, 28, 25, 9);
+    for (int rho = 25; rho >= 2; --rho)
+        PrimCircle(b, 3, 28, rho, 9, true);
+    PrimPoint(b, 3, 28, 9);
+    EXPECT_EQ(fast, rings);
+}
+
 TEST(Ellipses, SmallEllipseOutlineAndFillGoldens) {
     Canvas f(7, 7);
     Send(Req(kFillEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
