@@ -111,31 +111,36 @@ int AddTimeItem(GL_TimeItem* item) {
     return pTimeItemList->AppendItem(item);
 }
 
-int DeleteTimeItem(int id) {
-    EnsureInit();
-    for (ZPCList* node = pTimeItemList->first; node; node = node->next) {
+// Unlinks and frees the item with that identifier from one list.
+static bool DeleteFrom(ZPSList* list, int id) {
+    for (ZPCList* node = list->first; node; node = node->next) {
         GL_TimeItem* item = static_cast<GL_TimeItem*>(node->data);
         if (item->id != id) continue;
-        pTimeItemList->Unlink(node);
-        // A pass of TimeoutLoop may hold it among the due items: it must not fire.
-        RemoveItemByDataDuplicate(pTmpTimeList, item);
+        list->Unlink(node);
         free(item);
-        return 0;
+        return true;
     }
-    return -1;
+    return false;
+}
+
+int DeleteTimeItem(int id) {
+    EnsureInit();
+    // A pass of TimeoutLoop may hold the item among the due ones: it must
+    // then not fire.
+    return (DeleteFrom(pTimeItemList, id) || DeleteFrom(pTmpTimeList, id)) ? 0 : -1;
 }
 
 void TimeoutLoop() {
     EnsureInit();
-    if (!pTimeItemList->first) return;
     long nowSec, nowUSec;
     GL_GetNowTime(&nowSec, &nowUSec);
-    if (!IsDue(static_cast<GL_TimeItem*>(pTimeItemList->first->data), nowSec, nowUSec)) return;
 
-    for (ZPCList* node = pTimeItemList->first; node; node = node->next) {
-        GL_TimeItem* item = static_cast<GL_TimeItem*>(node->data);
+    // Due items move from the head of the sorted list to the due list, so the
+    // running list stays sorted whatever the callbacks insert meanwhile.
+    while (pTimeItemList->first) {
+        GL_TimeItem* item = static_cast<GL_TimeItem*>(pTimeItemList->first->data);
         if (!IsDue(item, nowSec, nowUSec)) break;
-        if (pTmpTimeList->FindItemByData(item)) continue; // collected by an outer pass that is still firing
+        pTimeItemList->Unlink(pTimeItemList->first);
         if (item->repeat) {
             item->dueSec += item->intervalSec;
             item->dueUSec += item->intervalUSec;
@@ -145,11 +150,10 @@ void TimeoutLoop() {
     }
 
     // Callbacks may stop, start or delete timers: every item is taken off the
-    // head of the due list, and one that a callback deleted is gone from it.
+    // head of the due list, and one that a callback stopped is gone from it.
     while (pTmpTimeList->first) {
         GL_TimeItem* item = static_cast<GL_TimeItem*>(pTmpTimeList->first->data);
         pTmpTimeList->Unlink(pTmpTimeList->first);
-        if (pTimeItemList->RemoveItemByData(item) != 0) continue;
         GL_Timeout* owner = item->owner;
         if (item->repeat)
             AddTimeItem(item);

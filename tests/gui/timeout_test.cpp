@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -252,4 +253,98 @@ TEST(TimeDiff, CheckTimeCarriesWholeSeconds) {
     long sec, usec;
     unsigned long ms = GL_GetNowTime(&sec, &usec);
     EXPECT_EQ(ms, static_cast<unsigned long>(sec) * 1000 + static_cast<unsigned long>(usec) / 1000);
+}
+
+namespace {
+
+// Timers whose callbacks stop, start, retime, create and delete timers at
+// random, including themselves.
+std::vector<GL_Timeout*> gTimers;
+std::mt19937 gTimerRng(777);
+
+class ChaosTimer : public GL_Timeout {
+public:
+    ChaosTimer() : GL_Timeout(0, int(gTimerRng() % 3), (unsigned char)(gTimerRng() % 2)) { gTimers.push_back(this); }
+    ~ChaosTimer() override { gTimers.erase(std::find(gTimers.begin(), gTimers.end(), this)); }
+};
+
+class ChaosListener : public GL_Object {
+public:
+    ChaosListener() : GL_Object(nullptr, "chaos", 0) {}
+    int ExecCallback(GL_Object* sender, char const*, void*, void*, void*, void*, void*) override {
+        ++calls;
+        GL_Timeout* other = gTimers.empty() ? nullptr : gTimers[gTimerRng() % gTimers.size()];
+        switch (gTimerRng() % 7) {
+        case 0:
+            if (other) other->Stop();
+            break;
+        case 1:
+            if (other) other->Run();
+            break;
+        case 2:
+            if (other) other->SetTime(0, int(gTimerRng() % 3));
+            break;
+        case 3:
+            if (other) delete other;
+            break;
+        case 4:
+            if (gTimers.size() < 40) {
+                auto* t = new ChaosTimer();
+                t->AddCallback(this, "Timeout!", nullptr);
+                t->Run();
+            }
+            break;
+        case 5: static_cast<GL_Timeout*>(sender)->Stop(); break;
+        default: break;
+        }
+        return 0;
+    }
+    long calls = 0;
+};
+
+// Every item belongs to a live, running timer under its identifier; the list
+// is sorted by due time and holds each identifier once.
+void CheckTimeItems() {
+    std::vector<int> ids;
+    GL_TimeItem* prev = nullptr;
+    for (ZPCList* node = pTimeItemList->first; node; node = node->next) {
+        auto* item = static_cast<GL_TimeItem*>(node->data);
+        ASSERT_NE(std::find(gTimers.begin(), gTimers.end(), item->owner), gTimers.end());
+        EXPECT_TRUE(item->owner->IsRunning());
+        EXPECT_EQ(item->owner->GetId(), item->id);
+        EXPECT_TRUE(!prev || IsLessThanTime(prev, item) == 1) << "sorted by due time";
+        EXPECT_EQ(std::find(ids.begin(), ids.end(), item->id), ids.end());
+        ids.push_back(item->id);
+        prev = item;
+    }
+}
+
+} // namespace
+
+TEST(Timeout, RandomCallbacksThatStopStartAndDeleteTimersKeepTheListConsistent) {
+    InitTimeout();
+    DestroyTimeout();
+    ChaosListener listener;
+    for (int i = 0; i < 20; ++i) {
+        auto* t = new ChaosTimer();
+        t->AddCallback(&listener, "Timeout!", nullptr);
+        t->Run();
+    }
+    for (int pass = 0; pass < 2000 && !HasFatalFailure(); ++pass) {
+        TimeoutLoop();
+        CheckTimeItems();
+        if (gTimers.size() < 5) {
+            auto* t = new ChaosTimer();
+            t->AddCallback(&listener, "Timeout!", nullptr);
+            t->Run();
+        }
+        // Fired one-shot timers stay running until stopped: restart some.
+        GL_Timeout* t = gTimers[gTimerRng() % gTimers.size()];
+        t->Stop();
+        t->Run();
+    }
+    EXPECT_GT(listener.calls, 1000);
+    while (!gTimers.empty())
+        delete gTimers.back();
+    EXPECT_EQ(pTimeItemList->count, 0);
 }
