@@ -28,6 +28,7 @@ struct KeyState {
     bool down = false;
     bool shift = false;      // code 42 is down
     bool repeatSeen = false; // the held key has auto-repeated
+    bool lockUsed = false;   // the lock key's hold toggled the lock: its release is not a key
 };
 KeyState s_keys;
 
@@ -165,9 +166,7 @@ void SS_EventRecord(int device, uint16_t type, uint16_t rawCode, int32_t value) 
     // Only press, release and repeat exist; anything else is not a key.
     if (value != eink::kKeyPress && value != eink::kKeyRelease && value != eink::kKeyRepeat) return;
 
-    // 1. Key state. What the hold was is kept for the lock key below.
-    const int32_t heldBefore = s_keys.held;
-    const bool repeatSeenBefore = s_keys.repeatSeen;
+    // 1. Key state.
     if (value == eink::kKeyPress) {
         s_keys.down = true;
         s_keys.repeatSeen = false;
@@ -196,10 +195,15 @@ void SS_EventRecord(int device, uint16_t type, uint16_t rawCode, int32_t value) 
     // included (otherwise the client would take the lock key's release
     // for the power key).
     if (IsLockKey(code)) {
-        if (released && heldBefore == int32_t(rawCode) && repeatSeenBefore) return;
+        if (value == eink::kKeyPress) s_keys.lockUsed = false;
+        if (released && s_keys.lockUsed) {
+            s_keys.lockUsed = false;
+            return;
+        }
         if (s_keys.held == int32_t(rawCode)) {
             if (value == eink::kKeyRepeat && !s_keys.repeatSeen) {
                 s_keys.repeatSeen = true;
+                s_keys.lockUsed = true;
                 ToggleHostLock(device);
             }
             return;

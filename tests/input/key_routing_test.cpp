@@ -193,6 +193,28 @@ TEST_F(KeyTest, LongPressTogglesTheHostLockAndLaunchesTheClientOnce) {
     EXPECT_TRUE(Keys(c).empty());
 }
 
+TEST_F(KeyTest, ReleaseOfALongPressedLockKeyStaysAwayEvenAfterOtherKeys) {
+    SSClient* c = NewClient();
+    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
+    Events(c);
+    Key(0, 32, 1);
+    Key(0, 32, 2); // locks
+    Key(0, 30, 1); // another key while the lock key is still down
+    Key(0, 30, 0);
+    Key(0, 32, 0);
+    auto keys = Keys(c);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(KeyCode(keys[0]), 30u);
+    EXPECT_EQ(KeyCode(keys[1]), 30u);
+    EXPECT_TRUE(SS_HostLocked());
+    // The next short press is an ordinary one again.
+    Key(0, 32, 1);
+    Key(0, 32, 0);
+    keys = Keys(c);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(KeyReleased(keys[0]), 1);
+}
+
 TEST_F(KeyTest, LargePanelRemapsKeysAndTakes42AsALockKey) {
     SSClient* c = NewClient();
     NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
