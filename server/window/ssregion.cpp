@@ -48,6 +48,16 @@ void CheckRegion(const SSRegion* r, const char* op) {
 inline void CheckRegion(const SSRegion*, const char*) {}
 #endif
 
+// A reusable array in which sweeps build their result before it is copied
+// into the operand: most results fit the operand's own array, so the hot path
+// of clip computation allocates nothing.
+struct Scratch {
+    SSBox* boxes = nullptr;
+    int32_t size = 0;
+    ~Scratch() { free(boxes); }
+};
+thread_local Scratch t_scratch;
+
 // The box array being built by a sweep, with the start of the last band
 // produced (for coalescing).
 struct Builder {
@@ -55,14 +65,30 @@ struct Builder {
     int32_t size;
     int32_t count;
     int32_t lastBand; // index of the first box of the last band, -1 before any
+    Scratch* scratch; // the array's owner when it is the scratch array
 
-    explicit Builder(int32_t initial) : boxes(AllocBoxes(initial)), size(initial), count(0), lastBand(-1) {}
+    // A fresh array of its own (mask conversion).
+    explicit Builder(int32_t initial)
+        : boxes(AllocBoxes(initial)), size(initial), count(0), lastBand(-1), scratch(nullptr) {}
+    // The scratch array, grown to at least `initial` boxes.
+    Builder(Scratch* s, int32_t initial) : count(0), lastBand(-1), scratch(s) {
+        if (s->size < initial) {
+            s->boxes = ReallocBoxes(s->boxes, initial);
+            s->size = initial;
+        }
+        boxes = s->boxes;
+        size = s->size;
+    }
 
     void Add(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
         boxes[count++] = SSBox{x1, y1, x2, y2};
         if (count >= size - 1) {
             size *= 2;
             boxes = ReallocBoxes(boxes, size);
+            if (scratch) {
+                scratch->boxes = boxes;
+                scratch->size = size;
+            }
         }
     }
 
@@ -90,7 +116,8 @@ struct Builder {
         lastBand = bandStart;
     }
 
-    // Hands the array to `r`, shrinking it when more than half is unused.
+    // Hands an array of its own to `r`, shrinking it when more than half is
+    // unused.
     void Finish(SSRegion* r) {
         if (count < size / 2) {
             if (count > 0) {
@@ -107,6 +134,19 @@ struct Builder {
         r->size = size;
         r->count = count;
         boxes = nullptr;
+    }
+
+    // Copies the scratch result into `r`'s array, which is replaced only
+    // when too small or more than half unused (an empty result keeps one box).
+    void FinishCopy(SSRegion* r) {
+        if (count > r->size || count < r->size / 2) {
+            int32_t want = count > 0 ? count : 1;
+            free(r->boxes);
+            r->boxes = AllocBoxes(want);
+            r->size = want;
+        }
+        if (count) memcpy(r->boxes, boxes, sizeof(SSBox) * size_t(count));
+        r->count = count;
     }
 };
 
@@ -201,7 +241,7 @@ void RegionOp(SSRegion* a, const SSRegion* b, Op op) {
     const bool keepA = op != Op::Intersect;
     const bool keepB = op == Op::Union;
 
-    Builder out(2 * std::max(na, nb));
+    Builder out(&t_scratch, 2 * std::max(na, nb));
     int32_t ia = 0, ib = 0;
     int32_t y = std::min(ab[0].y1, bb[0].y1); // rows above y are done
 
@@ -251,7 +291,7 @@ void RegionOp(SSRegion* a, const SSRegion* b, Op op) {
         }
     }
 
-    out.Finish(a); // releases a's old array, which `b` may have shared
+    out.FinishCopy(a); // `b` may share a's array: it is read no more
     if (op == Op::Union) {
         a->extents = SSBox{std::min(aExt.x1, bExt.x1), std::min(aExt.y1, bExt.y1), std::max(aExt.x2, bExt.x2),
                            std::max(aExt.y2, bExt.y2)};
@@ -347,13 +387,21 @@ void SS_IntersectRegion(SSRegion* a, const SSRegion* b) {
         MakeEmpty(a);
         return;
     }
-    if (a == b) return;
+    if (a == b || (b->count == 1 && BoxContains(b->extents, a->extents))) return;
+    if (a->count == 1 && BoxContains(a->extents, b->extents)) {
+        SS_CopyRegion(a, b);
+        return;
+    }
     RegionOp(a, b, Op::Intersect);
     CheckRegion(a, "intersect");
 }
 
 void SS_SubtractRegion(SSRegion* a, const SSRegion* b) {
     if (a->count == 0 || b->count == 0 || !ExtentsOverlap(a->extents, b->extents)) return;
+    if (b->count == 1 && BoxContains(b->extents, a->extents)) {
+        MakeEmpty(a);
+        return;
+    }
     RegionOp(a, b, Op::Subtract);
     CheckRegion(a, "subtract");
 }
