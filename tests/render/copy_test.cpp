@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -223,4 +224,63 @@ TEST_F(CopyTest, RotatedScreensStepThroughTheMapping) {
         SS_FreeAllPixmaps();
     }
     g_rotateMode = 0;
+}
+
+// Pixmap requests and copies with wild arguments: every write stays inside
+// the pixmaps (the sanitizers watch their buffers) and inside the screen
+// image (which sits between guard zones here).
+TEST_F(CopyTest, NoPixmapRequestOrCopyWritesOutsideItsBuffersForAnyArguments) {
+    const size_t guard = 1 << 16;
+    std::vector<uint8_t> store(guard + size_t(kW) * kH + guard, 0x5A);
+    const std::vector<uint8_t> pattern(guard, 0x5A);
+    fake_.screenBuffer = store.data() + guard;
+    std::mt19937 rng(99);
+    auto wild = [&]() -> int32_t {
+        switch (rng() % 6) {
+        case 0: return int32_t(rng() % 64) - 16;
+        case 1: return int32_t(rng() % 2000) - 1000;
+        case 2: return int32_t(rng());
+        case 3: return (rng() & 1) ? INT32_MAX : INT32_MIN;
+        case 4: return int32_t(rng() % 900);
+        default: return int32_t(rng() % 4);
+        }
+    };
+    const uint8_t ops[] = {10, 11, 12, 13, 14, 126, 130, 141, 142, 146};
+    for (int round = 0; round < 4000; ++round) {
+        if (round % 400 == 0) {
+            g_rotateMode = int(rng() % 4);
+            SS_ResetWindows();
+            SS_FreeAllPixmaps();
+            Win(101, 0, -50, -50, 700, 900);
+            Win(102, 101, 550, 780, 300, 300, 3);
+            Win(103, 0, 0, 0, kW, kH, 3);
+            Win(104, 0, 590, 10, 5, 5);
+            SS_CreatePixmap(1, 600, 800, 8, nullptr);
+            SS_CreatePixmap(2, 37, 5, 1, nullptr);
+            SS_CreatePixmap(3, 800, 600, 8, nullptr);
+        }
+        uint8_t op = ops[rng() % sizeof ops];
+        auto id = [&]() -> uint32_t {
+            uint32_t ids[] = {0, 1, 2, 3, 4, 101, 102, 103, 104, 9999};
+            return ids[rng() % 10];
+        };
+        Msg m(op);
+        m.u32(id()).u32(id()).u32((rng() % 3) ? 0 : id());
+        for (int i = 0; i < 7; ++i)
+            m.s32(wild());
+        if (op == 12)
+            for (int i = 0; i < int(rng() % 300); ++i)
+                m.raw(uint8_t(rng()));
+        if (op == 10) { // CreatePixmap: id, width, height, depth
+            Msg c(op);
+            c.u32(1 + rng() % 4).s32(wild()).s32(wild()).s32(int32_t(rng() % 40) - 4);
+            Send(c.done());
+            continue;
+        }
+        Send(m.done());
+        ASSERT_EQ(memcmp(store.data(), pattern.data(), guard), 0) << "opcode " << int(op);
+        ASSERT_EQ(memcmp(store.data() + guard + size_t(kW) * kH, pattern.data(), guard), 0) << "opcode " << int(op);
+    }
+    g_rotateMode = 0;
+    fake_.screenBuffer = screen_.data();
 }
