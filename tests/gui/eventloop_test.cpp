@@ -323,3 +323,47 @@ TEST(EventLoopDeathTest, ServerMessagesAreDispatchedUntilClose) {
         },
         testing::ExitedWithCode(0), "call main.Draw\n");
 }
+
+namespace {
+
+// Deletes its victim (and so the victim's descriptor records) on its first
+// "DataIn!", then ends the loop on its second.
+class Killer : public GL_Object {
+public:
+    Killer() : GL_Object(nullptr, "killer", 0) {}
+    int ExecCallback(GL_Object*, char const* event, void*, void*, void*, void*, void*) override {
+        fprintf(stderr, "killer %s\n", event);
+        delete victim;
+        victim = nullptr;
+        if (++calls == 2) {
+            fprintf(stderr, "records %d\n", pRFDList->count);
+            bQuitProgram = 1;
+        }
+        return 0;
+    }
+    GL_Object* victim = nullptr;
+    int calls = 0;
+};
+
+} // namespace
+
+TEST(EventLoopDeathTest, ACallbackThatDeletesAnotherRegisteredObjectStopsItsCalls) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            int p[2];
+            if (pipe(p) != 0 || write(p[1], "x", 1) != 1) _exit(3);
+            auto* killer = new Killer();
+            killer->victim = new Reader(100);
+            AddFDCallback(p[0], killer);
+            AddFDCallback(p[0], killer->victim);
+            AddFDCallback(p[0], killer->victim);
+            // A closed descriptor is dropped, not polled forever.
+            int q[2];
+            if (pipe(q) != 0) _exit(3);
+            AddFDCallback(q[0], killer);
+            close(q[0]);
+            egui_loop();
+        },
+        testing::ExitedWithCode(0), "killer DataIn!\nkiller DataIn!\nrecords 1\n");
+}
