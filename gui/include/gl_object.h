@@ -59,7 +59,9 @@ public:
     int RemoveCallback(GL_Object* target, char const* event);
     // Tells every target registered for event, in registration order, through
     // its ExecCallback(this, event, a, b, c, d, 0). Targets may unregister,
-    // delete other objects or delete this object from inside the call.
+    // delete other objects or delete this object from inside the call: the
+    // result is 1 when this object was deleted meanwhile (the caller must not
+    // touch it any more), else 0.
     int gCallback(char const* event, void* a = nullptr, void* b = nullptr, void* c = nullptr, void* d = nullptr);
 
     // Fields, in this order (binary contract).

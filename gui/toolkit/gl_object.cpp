@@ -149,7 +149,7 @@ int GL_Object::gCallback(char const* event, void* a, void* b, void* c, void* d) 
         if (frame.sourceGone) break;
     }
     tDispatch = frame.outer;
-    return 0;
+    return frame.sourceGone ? 1 : 0;
 }
 
 GL_Object::~GL_Object() {

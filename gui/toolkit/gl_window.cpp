@@ -404,7 +404,7 @@ void GL_Window::EraseOutline() {
 
 int GL_Window::MouseDown(int px, int py, unsigned char) {
     if (!(windowFlags & GL_WIN_ENABLED)) return -1;
-    gCallback("MouseDown!");
+    if (gCallback("MouseDown!")) return 0; // a target deleted this window
     outlineX = outlineY = kNoOutline;
     dragging = 1;
     pressX = px;
@@ -431,7 +431,7 @@ int GL_Window::MouseMove(int px, int py, unsigned char) {
 
 int GL_Window::MouseUp(int px, int py, unsigned char) {
     if (!(windowFlags & GL_WIN_ENABLED)) return -1;
-    gCallback("MouseUp!");
+    if (gCallback("MouseUp!")) return 0; // a target deleted this window
     if (!dragging || !canMove) {
         dragging = 0;
         return 0;
@@ -453,13 +453,13 @@ int GL_Window::MouseUp(int px, int py, unsigned char) {
 
 int GL_Window::MouseIn(int, int, unsigned char) {
     if (!(windowFlags & GL_WIN_ENABLED)) return -1;
-    gCallback("MouseIn!");
+    if (gCallback("MouseIn!")) return 0; // a target deleted this window
     return 0;
 }
 
 int GL_Window::MouseOut(int, int, unsigned char) {
     if (!(windowFlags & GL_WIN_ENABLED)) return -1;
-    gCallback("MouseOut!");
+    if (gCallback("MouseOut!")) return 0; // a target deleted this window
     return 0;
 }
 

@@ -428,3 +428,44 @@ TEST(BinaryContract, VirtualOperationsSitInTheSlotsOfTheTables) {
     EXPECT_EQ(Slot(&GL_Window::IsWindow), 6);
     EXPECT_EQ(Slot(&GL_Timeout::GetClassName), 0);
 }
+
+namespace {
+
+// Deletes the window that tells it of an event.
+class Closer : public GL_Object {
+public:
+    Closer() : GL_Object(nullptr, "closer", 0) {}
+    int ExecCallback(GL_Object* sender, char const* event, void*, void*, void*, void*, void*) override {
+        if (std::string(event) != "Delete!") {
+            events.push_back(event);
+            delete sender;
+        }
+        return 0;
+    }
+    std::vector<std::string> events;
+};
+
+} // namespace
+
+TEST(Window, ATargetThatDeletesTheWindowFromAPointerCallbackIsSafe) {
+    FakeServer server;
+    GL_Window main(nullptr, "main", 0, 0, 300, 200, iWhiteS, 0);
+    main.ShowWindow(0);
+    Closer closer;
+    for (const char* event : {"MouseDown!", "MouseUp!", "MouseIn!", "MouseOut!"}) {
+        auto* w = new GL_Window(&main, "victim", 10, 10, 50, 50, iBlackS, 0);
+        w->SetCanMoved(1);
+        w->AddCallback(&closer, event, nullptr);
+        uint32_t id = uint32_t(w->GetWindowId());
+        unsigned type = std::string(event) == "MouseDown!" ? 2
+                        : std::string(event) == "MouseUp!" ? 3
+                        : std::string(event) == "MouseIn!" ? 5
+                                                           : 6;
+        auto ev = MakeEvent(type, 28, {{4, id}, {8, 3}, {12, 4}});
+        if (type == 3) w->MouseDown(1, 1, 1); // a drag under way when the release deletes it
+        EXPECT_EQ(Handle_Event(reinterpret_cast<GS_GeneralEvent_st*>(ev.data())), 0);
+        EXPECT_EQ(GL_FindWidgetByWindowId(id), nullptr) << event;
+    }
+    EXPECT_EQ(closer.events, (std::vector<std::string>{"MouseDown!", "MouseUp!", "MouseIn!", "MouseOut!"}));
+    EXPECT_EQ(main.GetChildren()->count, 0);
+}
