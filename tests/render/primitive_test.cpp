@@ -450,3 +450,162 @@ TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
     g_rotateMode = 0;
     g_screen = saved;
 }
+
+namespace {
+enum : uint8_t {
+    kFillRectScreen = 26,
+    kDrawWRectXorScreen = 24,
+    kDrawHSeperator2 = 56,
+    kDrawVSeperator3D2 = 59,
+    kDrawGradientRect = 64,
+    kDrawRectWGradient = 65,
+    kDrawTabTitleBox = 70,
+    kFillCircleGradient = 78,
+    kDrawRoundRect = 88,
+    kDrawLineW = 100,
+    kDrawUpBoxCustom = 52,
+};
+
+// DrawGradientRect: x, y, w, h, nine 16-bit values, direction, mirror.
+Bytes Gradient(int w, int h, uint16_t g1, uint16_t g2, uint8_t horizontal, uint8_t mirror) {
+    Msg m = Req(kDrawGradientRect);
+    m.s32(0).s32(0).s32(w).s32(h);
+    for (uint16_t v : {g1, g1, g1, g2, g2, g2, uint16_t(0), uint16_t(0), uint16_t(0)})
+        m.u16(v);
+    m.raw(horizontal).raw(mirror);
+    return m.done();
+}
+} // namespace
+
+TEST(Lines, ThickLineBySquaresCoversTheSquaresOfEveryStep) {
+    Canvas c(8, 6);
+    Send(Req(kDrawLineW).s32(0).s32(0).s32(4).s32(2).s32(2).u32(1).done());
+    std::vector<std::string> want = {
+        "##......", //
+        "####....", //
+        ".#####..", //
+        "...###..", //
+        "........", //
+        "........",
+    };
+    EXPECT_EQ(c.rows(), want);
+}
+
+TEST(Boxes, SeparatorsTabTitleAndCustomMaskGoldens) {
+    Canvas s(6, 5);
+    Send(Req(kDrawHSeperator2).s32(1).s32(4).s32(2).done());
+    EXPECT_EQ(s.rows(), (std::vector<std::string>{"......", "......", ".SSSS.", ".WWWW.", "......"}));
+
+    Canvas v(6, 7);
+    Send(Req(kDrawVSeperator3D2).s32(1).s32(1).s32(5).done());
+    EXPECT_EQ(v.rows(),
+              (std::vector<std::string>{"......", ".WWS..", ".W#S..", ".W#S..", ".W#S..", ".SSS..", "......"}));
+    EXPECT_EQ(v.at(2, 3), 191);
+
+    Canvas t(6, 5);
+    Send(Req(kDrawTabTitleBox).s32(0).s32(0).s32(6).s32(5).u32(0).color(0, 0, 0, 0, 0).done());
+    EXPECT_EQ(t.rows(), (std::vector<std::string>{"..WW..", ".WFFB.", "WF..SB", "WF..SB", "WF..SB"}));
+
+    // Custom raised box without its top lines: the left lines reach up.
+    Canvas k(7, 7);
+    Send(Req(kDrawUpBoxCustom).s32(1).s32(1).s32(5).s32(5).u32(0).byte(1).done());
+    EXPECT_EQ(k.rows(),
+              (std::vector<std::string>{".......", ".W..SB.", ".WF.SB.", ".WF.SB.", ".WSSSB.", ".BBBBB.", "......."}));
+}
+
+TEST(Gradients, RampsMirrorsAndBands) {
+    Canvas g(4, 1);
+    Send(Gradient(4, 1, 0, 255, 0, 0)); // vertical lines, c1 at the right
+    EXPECT_EQ(g.at(3, 0), 0);
+    EXPECT_EQ(g.at(2, 0), 63);
+    EXPECT_EQ(g.at(1, 0), 127);
+    EXPECT_EQ(g.at(0, 0), 191);
+
+    auto column = [](int h) {
+        Canvas m(1, h);
+        Send(Gradient(1, h, 0, 255, 1, 1)); // mirrored rows
+        std::vector<int> out;
+        for (int y = 0; y < h; ++y)
+            out.push_back(m.at(0, y));
+        return out;
+    };
+    EXPECT_EQ(column(4), (std::vector<int>{0, 127, 127, 0}));
+    EXPECT_EQ(column(5), (std::vector<int>{0, 127, 127, 0, 0})); // the extra outer row keeps to c1
+    EXPECT_EQ(column(1), (std::vector<int>{0}));
+
+    Canvas b(6, 6);
+    Send(Req(kDrawRectWGradient)
+             .s32(0)
+             .s32(0)
+             .s32(6)
+             .s32(6)
+             .s32(2)
+             .color(0, 0, 0, 0, 1)
+             .color(255, 255, 255, 0, 2)
+             .done());
+    EXPECT_EQ(b.at(0, 0), 0);
+    EXPECT_EQ(b.at(5, 5), 0);
+    EXPECT_EQ(b.at(1, 1), 127);
+    EXPECT_EQ(b.at(4, 4), 127);
+    EXPECT_EQ(b.at(2, 2), b.bg_);
+    // Equal pixel words: the plain band in that pixel.
+    Canvas e(6, 6);
+    Send(Req(kDrawRectWGradient)
+             .s32(0)
+             .s32(0)
+             .s32(6)
+             .s32(6)
+             .s32(2)
+             .color(0, 0, 0, 0, 9)
+             .color(255, 255, 255, 0, 9)
+             .done());
+    EXPECT_EQ(e.at(1, 1), 9);
+    EXPECT_EQ(e.at(4, 0), 9);
+
+    Canvas c(9, 9);
+    Send(Req(kFillCircleGradient).s32(4).s32(4).s32(3).color(200, 200, 200, 0, 1).color(100, 100, 100, 0, 2).done());
+    EXPECT_EQ(c.at(4, 4), 133); // (200 + 2 * 100) / 3
+    EXPECT_EQ(c.at(5, 4), 166); // (2 * 200 + 100) / 3
+    EXPECT_EQ(c.at(6, 4), 200);
+}
+
+TEST(RoundRects, SmallRoundedOutlineGolden) {
+    Canvas c(10, 8);
+    Send(Req(kDrawRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).u32(1).done());
+    std::vector<std::string> want = {
+        ".########.", "#........#", "#........#", "#........#", "#........#", "#........#", "#........#", ".########.",
+    };
+    EXPECT_EQ(c.rows(), want);
+}
+
+TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
+    static uint8_t screen[600 * 800], front[600 * 800];
+    SSScreen fake{600, 800, 8, screen, front, false};
+    SSScreen* saved = g_screen;
+    g_screen = &fake;
+    g_rotateMode = 0;
+    memset(screen, 0, sizeof screen);
+    Send(Msg(kFillRectScreen).u32(0).s32(-5).s32(10).s32(10).s32(2).u32(7).done());
+    int n = 0;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 600; ++x)
+            if (screen[y * 600 + x]) {
+                ++n;
+                EXPECT_TRUE(x <= 4 && (y == 10 || y == 11)) << x << "," << y;
+            }
+    EXPECT_EQ(n, 10);
+
+    memset(screen, 0, sizeof screen);
+    Send(Msg(kDrawWRectXorScreen).u32(0).s32(10).s32(20).s32(6).s32(5).s32(1).u32(0xFF).done());
+    std::set<std::pair<int, int>> set;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 600; ++x)
+            if (screen[y * 600 + x]) set.insert({x, y});
+    Points want;
+    for (int x = 10; x <= 14; ++x)
+        want.insert({x, 20}), want.insert({x, 24});
+    for (int y = 21; y <= 23; ++y)
+        want.insert({10, y}), want.insert({15, y});
+    EXPECT_EQ(set, want) << "the right band's corners are inverted twice";
+    g_screen = saved;
+}
