@@ -39,7 +39,7 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
-TEST(Installation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibraryTalksToAnotherInstance) {
+TEST(LibguiInstallation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibraryTalksToAnotherInstance) {
     EinkRoot root;
     const std::string prefix = root.dir() + "/prefix", out = root.dir() + "/examples";
     std::string flags;

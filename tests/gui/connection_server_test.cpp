@@ -94,7 +94,7 @@ int Init(std::vector<std::string>& args) {
     return egui_init(int(args.size()), argv.data());
 }
 
-class ServerTest : public ::testing::Test {
+class ClientConnectionE2E : public ::testing::Test {
 protected:
     void SetUp() override { setenv("EINK_ROOT", root.dir().c_str(), 1); }
     void TearDown() override { unsetenv("EINK_ROOT"); }
@@ -104,7 +104,7 @@ protected:
     ServerProcess server{root};
 };
 
-TEST_F(ServerTest, InitConnectsRegistersAndTakesIdentifiersFromTheFreshServersBase) {
+TEST_F(ClientConnectionE2E, InitConnectsRegistersAndTakesIdentifiersFromTheFreshServersBase) {
     ASSERT_TRUE(server.Start());
     Program prog(Log("prog"), [] {
         std::vector<std::string> args = {"/opt/apps/reader-of-books-with-a-long-name"};
@@ -130,7 +130,7 @@ TEST_F(ServerTest, InitConnectsRegistersAndTakesIdentifiersFromTheFreshServersBa
     EXPECT_NE(out.find("Got sysinfo ok bRtnState=99092 sysinfo=99092 size2=99092.\n"), std::string::npos) << out;
 }
 
-TEST_F(ServerTest, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs) {
+TEST_F(ClientConnectionE2E, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs) {
     Program longer(Log("longer"), [] {
         std::vector<std::string> args = {"prog", "-wsx"};
         return Init(args) == 0 && bWaitForServer == 0 ? 0 : 1;
@@ -146,7 +146,7 @@ TEST_F(ServerTest, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs
     EXPECT_EQ(second.Wait(5000), 0) << second.Output();
 }
 
-TEST_F(ServerTest, WithWsInitWaitsForTheServerAndConnectsWhenItComes) {
+TEST_F(ClientConnectionE2E, WithWsInitWaitsForTheServerAndConnectsWhenItComes) {
     Program prog(Log("waiting"), [] {
         std::vector<std::string> args = {"/bin/waiter", "-ws"};
         if (Init(args) != 1 || bWaitForServer != 1) return 10;
@@ -175,7 +175,7 @@ std::string NextUserMessage() {
     return m;
 }
 
-TEST_F(ServerTest, TwoProgramsFindEachOtherAndExchangeUserMessages) {
+TEST_F(ClientConnectionE2E, TwoProgramsFindEachOtherAndExchangeUserMessages) {
     ASSERT_TRUE(server.Start());
     Program alpha(Log("alpha"), [] {
         std::vector<std::string> args = {"/opt/apps/alpha"};
@@ -208,7 +208,7 @@ TEST_F(ServerTest, TwoProgramsFindEachOtherAndExchangeUserMessages) {
     EXPECT_NE(bravo.Output().find("bravo got thanks"), std::string::npos);
 }
 
-TEST_F(ServerTest, AProgramKilledHalfWayThroughARequestLeavesTheServerServingOthers) {
+TEST_F(ClientConnectionE2E, AProgramKilledHalfWayThroughARequestLeavesTheServerServingOthers) {
     ASSERT_TRUE(server.Start());
     WireClient other;
     ASSERT_TRUE(other.Open(server.socketPath()));
@@ -245,7 +245,7 @@ TEST_F(ServerTest, AProgramKilledHalfWayThroughARequestLeavesTheServerServingOth
     EXPECT_EQ(later.Wait(), 0) << later.Output();
 }
 
-TEST_F(ServerTest, AServerThatVanishesEndsTheWaitAndSetsQuitProgram) {
+TEST_F(ClientConnectionE2E, AServerThatVanishesEndsTheWaitAndSetsQuitProgram) {
     ASSERT_TRUE(server.Start());
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);

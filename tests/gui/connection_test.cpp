@@ -222,7 +222,7 @@ Bytes SysInfo(uint32_t blockSize, uint32_t serial, uint8_t orientation) {
     return b;
 }
 
-TEST(SysInfo, FieldsOfTheRecordAndTheBlockAfterIt) {
+TEST(ClientSysInfo, FieldsOfTheRecordAndTheBlockAfterIt) {
     Capture cap;
     ASSERT_TRUE(cap.ok());
     std::thread server([&] { cap.Inject(SysInfo(1000, 2, 0)); });
@@ -250,7 +250,7 @@ TEST(SysInfo, FieldsOfTheRecordAndTheBlockAfterIt) {
     EXPECT_EQ(iTotalCharInfoSize, 0);
 }
 
-TEST(SysInfo, ABlockLargerThanItsBufferIsCutAndTheStreamStaysInStep) {
+TEST(ClientSysInfo, ABlockLargerThanItsBufferIsCutAndTheStreamStaysInStep) {
     Capture cap;
     ASSERT_TRUE(cap.ok());
     const uint32_t block = 131072 + 5000;
@@ -268,7 +268,7 @@ TEST(SysInfo, ABlockLargerThanItsBufferIsCutAndTheStreamStaysInStep) {
     EXPECT_EQ(GL_EventWord(next, 36), 1u);
 }
 
-TEST(SysInfoDeathTest, AShortRecordEndsTheProgramWithStatus1) {
+TEST(ClientSysInfoDeathTest, AShortRecordEndsTheProgramWithStatus1) {
     EXPECT_EXIT(
         {
             Capture cap;
@@ -283,7 +283,7 @@ TEST(SysInfoDeathTest, AShortRecordEndsTheProgramWithStatus1) {
 
 void Hook(int code) { fprintf(stderr, "close hook(%d)\n", code); }
 
-TEST(SignalHandlerDeathTest, CodesDecideHookRequestCloseAndExit) {
+TEST(ClientSignalHandlerDeathTest, CodesDecideHookRequestCloseAndExit) {
     pClientCloseFunc = Hook;
     static char name[] = "tester";
     progname = name;
@@ -303,7 +303,7 @@ TEST(SignalHandlerDeathTest, CodesDecideHookRequestCloseAndExit) {
     progname = nullptr;
 }
 
-TEST(SignalHandler, SendsRequestCloseOnTheConnection) {
+TEST(ClientSignalHandler, SendsRequestCloseOnTheConnection) {
     Capture cap;
     ASSERT_TRUE(cap.ok());
     pid_t pid = fork();
@@ -319,7 +319,7 @@ TEST(SignalHandler, SendsRequestCloseOnTheConnection) {
     EXPECT_EQ(cap.Take(), Msg(255).u32(0).done());
 }
 
-TEST(StartValues, OfTheExportedGlobals) {
+TEST(ClientStartValues, OfTheExportedGlobals) {
     // Values a program sees before egui_init (the tests above restore what
     // they change).
     EXPECT_EQ(connFd, -1);

@@ -20,7 +20,7 @@ void PutEntry(int charset, int pixels, uint32_t marker) {
     e[1084] = uint8_t(marker);
 }
 
-TEST(Fonts, EntryOfTheCurrentCharsetAndTheClampedSize) {
+TEST(ClientFonts, EntryOfTheCurrentCharsetAndTheClampedSize) {
     nc_test::Capture cap;
     ASSERT_TRUE(cap.ok());
     PutEntry(0, 20, 0x1020);

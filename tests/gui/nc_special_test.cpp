@@ -244,7 +244,7 @@ TEST(ProgramQuery, WaitsForTheReplyAndSavesWhatArrivesMeanwhile) {
     bQuitProgram = 0;
 }
 
-TEST(GotEvent, ReadsWholeMessagesAndGivesUpOnImpossibleLengths) {
+TEST(ClientGotEvent, ReadsWholeMessagesAndGivesUpOnImpossibleLengths) {
     Capture cap;
     ASSERT_TRUE(cap.ok());
     // A header-only message.
