@@ -259,14 +259,14 @@ void PrimLine(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
     int64_t k = MinorSteps(m, M, first);
     int64_t d = 2 * m - M + 2 * m * first - 2 * M * k;
     int64_t a = a0 + sa * first, b = b0 + sb * k;
+    // Every step of [first, last] lies inside: no per-pixel check.
+    const int64_t stepA = xMajor ? sa : sa * c.width, stepB = xMajor ? sb * c.width : sb;
+    uint8_t* p = xMajor ? c.pixels + b * c.width + a : c.pixels + a * c.width + b;
     for (int64_t i = first; i <= last; ++i) {
-        if (xMajor)
-            PrimPoint(c, a, b, v);
-        else
-            PrimPoint(c, b, a, v);
-        a += sa;
+        *p = v;
+        p += stepA;
         if (d > 0) {
-            b += sb;
+            p += stepB;
             d -= 2 * M;
         }
         d += 2 * m;
@@ -631,6 +631,30 @@ void PrimCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_t v,
     static const int kSy[8] = {-1, -1, -1, -1, 1, 1, 1, 1};
     static const bool kSwap[8] = {true, false, false, true, true, false, false, true};
     int64_t u = 0, w = r - 1, d = 3 - 2 * r;
+    if (cx - r >= 0 && cy - r >= 0 && cx + r < c.width && cy + r < c.height) {
+        // Wholly inside: the eight octants written without checks.
+        uint8_t* o = c.pixels + cy * c.width + cx;
+        const int64_t W = c.width;
+        while (w >= u) {
+            for (int64_t sx : {-1, 1})
+                for (int64_t sy : {-1, 1}) {
+                    o[sy * w * W + sx * u] = v;
+                    o[sy * u * W + sx * w] = v;
+                    if (fillMode && w - 1 >= u) {
+                        o[sy * (w - 1) * W + sx * u] = v;
+                        o[sy * u * W + sx * (w - 1)] = v;
+                    }
+                }
+            if (d < 0) {
+                d += 4 * u + 6;
+            } else {
+                d += 4 * (u - w) + 10;
+                --w;
+            }
+            ++u;
+        }
+        return;
+    }
     while (w >= u) {
         for (int o = 0; o < 8; ++o) {
             if (kSwap[o])

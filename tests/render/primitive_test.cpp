@@ -302,6 +302,27 @@ TEST(Circles, FilledCircleIsExactlyTheUnionOfItsFillModeRings) {
     EXPECT_EQ(fast, rings);
 }
 
+TEST(Circles, OutlinesInsideAndAcrossTheEdgeHaveTheSamePixels) {
+    for (int r : {1, 2, 5, 17, 40}) {
+        for (bool fill : {false, true}) {
+            // Whole circle in a large canvas, and the same circle across the
+            // corner of a small canvas placed over its lower right part.
+            const int big = 2 * r + 3, cx = r + 1, cy = r + 1, ox = cx - 1, oy = cy - 2;
+            std::vector<uint8_t> whole(size_t(big) * big, 0), part(size_t(r + 4) * (r + 5), 0);
+            SSCanvas a{whole.data(), big, big}, b{part.data(), r + 4, r + 5};
+            PrimCircle(a, cx, cy, r, 1, fill);
+            PrimCircle(b, cx - ox, cy - oy, r, 1, fill);
+            for (int y = 0; y < b.height; ++y)
+                for (int x = 0; x < b.width; ++x) {
+                    int wx = x + ox, wy = y + oy;
+                    uint8_t want = (wx >= 0 && wy >= 0 && wx < big && wy < big) ? whole[size_t(wy) * big + wx] : 0;
+                    ASSERT_EQ(part[size_t(y) * b.width + x], want)
+                        << "r " << r << " fill " << fill << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST(Ellipses, SmallEllipseOutlineAndFillGoldens) {
     Canvas f(7, 7);
     Send(Req(kFillEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
