@@ -5,7 +5,25 @@
 
 #include "window/sswindow.h"
 
+bool g_clipIncremental = true;
+
 namespace {
+
+// Next window after `x` in pre-order within `top`'s subtree; children are
+// entered only when `enter`. No recursion: trees can be deep.
+SSWindow* NextInSubtree(SSWindow* x, SSWindow* top, bool enter) {
+    if (enter && x->firstChild) return x->firstChild;
+    while (x != top && !x->nextSibling)
+        x = x->parent;
+    return x == top ? nullptr : x->nextSibling;
+}
+
+void MarkSubtree(SSWindow* top) {
+    for (SSWindow* x = top; x; x = NextInSubtree(x, top, true))
+        x->clipFresh = false;
+}
+
+bool Overlap(const SSBox& a, const SSBox& b) { return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2; }
 
 // Copies `src` into `*dst`, creating the region when absent.
 void Assign(SSRegion** dst, const SSRegion* src) {
@@ -42,6 +60,7 @@ void SS_ComputeClip(SSWindow* w) {
     SSRegion* without = w->clipWithoutChildren;
     for (SSWindow* c = w->firstChild; c && !SS_RegionEmpty(without); c = c->nextSibling)
         if (SS_Mapped(c)) SS_SubtractRegion(without, SS_BaseRegion(c));
+    w->clipFresh = true;
 }
 
 void SS_UpdateClipsFrom(SSWindow* w) {
@@ -60,6 +79,58 @@ void SS_UpdateClipsFrom(SSWindow* w) {
             x = x->parent;
         x = (x == parent) ? nullptr : x->nextSibling;
     }
+}
+
+void SS_MarkClipsStale(SSWindow* w) {
+    if (w->parent) w->parent->clipFresh = false;
+    MarkSubtree(w);
+    for (SSWindow* s = w->nextSibling; s; s = s->nextSibling)
+        MarkSubtree(s);
+}
+
+void SS_MarkAllClipsStale() {
+    if (g_rootWindow) MarkSubtree(g_rootWindow);
+}
+
+void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed) {
+    SSWindow* p = w->parent;
+    if (!p) return;
+    // Usable only when every clip that the full recomputation would redo,
+    // apart from w's own subtree, is known to be what it would give.
+    bool fresh = g_clipIncremental && SS_Viewable(p) && p->clipFresh;
+    for (SSWindow* x = p->firstChild; x && fresh;) {
+        if (x == w || !SS_Mapped(x)) {
+            x = NextInSubtree(x, p, false);
+            continue;
+        }
+        fresh = x->clipFresh;
+        x = NextInSubtree(x, p, true);
+    }
+    if (!fresh) {
+        SS_UpdateClipsFrom(w);
+        return;
+    }
+    // The windows w passed now lie under it: they lose w's base region, and
+    // so do their descendants, whose clips lie within theirs. The others'
+    // clips do not change.
+    if (SS_Mapped(w) && lastPassed) {
+        const SSRegion* base = SS_BaseRegion(w);
+        for (SSWindow* s = w->nextSibling; s; s = s->nextSibling) {
+            for (SSWindow* x = s; x;) {
+                bool touched = SS_Mapped(x) && x->clipWithChildren && !SS_RegionEmpty(base) &&
+                               Overlap(x->clipWithChildren->extents, base->extents);
+                if (touched) {
+                    SS_SubtractRegion(x->clipWithChildren, base);
+                    SS_SubtractRegion(x->clipWithoutChildren, base);
+                }
+                x = NextInSubtree(x, s, touched);
+            }
+            if (s == lastPassed) break;
+        }
+    }
+    // w's own subtree, in full.
+    for (SSWindow* x = w; x; x = NextInSubtree(x, w, SS_Mapped(x)))
+        SS_ComputeClip(x);
 }
 
 SSRegion* SS_ClipToWindow(SSWindow* w, SSRect rect) {

@@ -272,6 +272,7 @@ void SS_InitWindows() {
     root->flags = WIN_MAPPED | WIN_BACKCOLOR;
     g_rootWindow = root;
     SetRootGeometry();
+    SS_ComputeClip(root);
     g_desktopArea = SSRect{0, 0, root->d.width, root->d.height};
     g_repaintAll = true;
     SS_SetRefreshWindowHooks(TopmostForRefresh, ExposeTopmostForRefresh);
@@ -289,6 +290,7 @@ void SS_ResetWindows() {
 
 void SS_WindowsRotated() {
     if (!g_rootWindow) return;
+    SS_MarkAllClipsStale();
     SetRootGeometry();
     g_desktopArea.width = g_rootWindow->d.width;
     g_desktopArea.height = g_rootWindow->d.height;
@@ -377,6 +379,7 @@ void SS_RaiseWindow(SSWindow* w) {
     SSWindow* p = w->parent;
     if (!p || !p->firstChild) return;
 
+    SSWindow* passed = nullptr; // the lowest sibling that w passes on its way up
     if (p->firstChild == w) {
         // Already on top: the links stay, clips and exposure still run.
     } else if (p == g_rootWindow && w->transientOwner) {
@@ -401,6 +404,7 @@ void SS_RaiseWindow(SSWindow* w) {
             SS_ExposeChange(w, w->clipWithChildren, EXPOSE_MAP);
             return;
         }
+        passed = w->prevSibling;
         Unlink(w);
         LinkFirst(w); // the previous last transient lives elsewhere: a plain raise
     } else if (p == g_rootWindow && (w->flags & WIN_TOPWINDOW) && !w->transients.empty()) {
@@ -431,13 +435,15 @@ void SS_RaiseWindow(SSWindow* w) {
             return;
         }
         // The last transient is not a sibling above the window: a plain raise.
+        passed = w->prevSibling;
         Unlink(w);
         LinkFirst(w);
     } else {
+        passed = w->prevSibling;
         Unlink(w);
         LinkFirst(w);
     }
-    SS_UpdateClipsFrom(w);
+    SS_UpdateClipsAfterRaise(w, passed);
     SS_ExposeChange(w, w->clipWithChildren, EXPOSE_MAP);
 }
 
@@ -459,6 +465,7 @@ void SS_MapWindow(SSWindow* w, bool noExpose) {
     }
     if (w == g_rootWindow || SS_Mapped(w)) return;
     w->flags |= WIN_MAPPED;
+    if (noExpose || !SS_Viewable(w->parent)) SS_MarkClipsStale(w);
     if (!noExpose && SS_Viewable(w->parent)) {
         SS_UpdateClipsFrom(w);
         if ((w->flags & WIN_TOPWINDOW) && w->parent == g_rootWindow && TopmostMappedTopWindow() == w &&
@@ -475,7 +482,10 @@ void SS_MapWindow(SSWindow* w, bool noExpose) {
 void SS_UnmapWindow(SSWindow* w, bool noExpose) {
     if (w == g_rootWindow || !SS_Mapped(w)) return;
     w->flags &= ~WIN_MAPPED;
-    if (noExpose || !SS_Viewable(w->parent)) return;
+    if (noExpose || !SS_Viewable(w->parent)) {
+        SS_MarkClipsStale(w);
+        return;
+    }
 
     SSRegion* uncovered = w->clipWithChildren ? SS_DupRegion(w->clipWithChildren) : SS_CreateRegion();
     SS_UpdateClipsFrom(w);
@@ -528,7 +538,10 @@ void SS_MoveWindow(SSWindow* w, int32_t dx, int32_t dy, bool noExpose) {
     w->relX = Position(int64_t(w->relX) + dx);
     w->relY = Position(int64_t(w->relY) + dy);
     MoveSubtree(w, dx, dy);
-    if (!noExpose && SS_Viewable(w)) ExposeGeometryChange(w, EXPOSE_MOVE);
+    if (!noExpose && SS_Viewable(w))
+        ExposeGeometryChange(w, EXPOSE_MOVE);
+    else
+        SS_MarkClipsStale(w);
 }
 
 void SS_ResizeWindow(SSWindow* w, int32_t width, int32_t height) {
@@ -537,7 +550,10 @@ void SS_ResizeWindow(SSWindow* w, int32_t width, int32_t height) {
     w->d.height = ClientCoord(height);
     w->d.bytesPerLine = BytesPerLine(w);
     RebuildFrame(w);
-    if (SS_Viewable(w)) ExposeGeometryChange(w, EXPOSE_RESIZE);
+    if (SS_Viewable(w))
+        ExposeGeometryChange(w, EXPOSE_RESIZE);
+    else
+        SS_MarkClipsStale(w);
 }
 
 void SS_MoveResizeWindow(SSWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, bool noExpose) {
@@ -552,7 +568,10 @@ void SS_MoveResizeWindow(SSWindow* w, int32_t x, int32_t y, int32_t width, int32
     w->relX = x;
     w->relY = y;
     MoveSubtree(w, dx, dy); // rebuilds the frames with the new size too
-    if (!noExpose && SS_Viewable(w)) ExposeGeometryChange(w, EXPOSE_MOVE_RESIZE);
+    if (!noExpose && SS_Viewable(w))
+        ExposeGeometryChange(w, EXPOSE_MOVE_RESIZE);
+    else
+        SS_MarkClipsStale(w);
 }
 
 void SS_SetTransient(SSWindow* w, SSWindow* owner) {
@@ -567,6 +586,7 @@ void SS_SetTransient(SSWindow* w, SSWindow* owner) {
 }
 
 void SS_SetShape(SSWindow* w, const SSPixmap* mask, int32_t x, int32_t y) {
+    SS_MarkClipsStale(w); // the clips follow at the next recomputation
     SS_FreeRegion(w->shape);
     w->shape = nullptr;
     const SSDrawable& d = mask->d;
@@ -578,6 +598,7 @@ void SS_SetShape(SSWindow* w, const SSPixmap* mask, int32_t x, int32_t y) {
 
 void SS_SetDesktop(SSWindow* w, int32_t x, int32_t y, int32_t width, int32_t height) {
     w->flags |= WIN_DESKTOP;
+    SS_MarkAllClipsStale(); // every top-level window may meet the new work area
     int32_t screenW = g_rootWindow->d.width, screenH = g_rootWindow->d.height;
     g_desktopArea = SSRect{std::max(0, x), std::max(0, y), std::min(screenW, std::max(100, width)),
                            std::min(screenH, std::max(100, height))};

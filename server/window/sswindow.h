@@ -48,6 +48,9 @@ struct SSWindow {
     SSPixmap* backPixmap;
     SSWindow* transientOwner;          // the window this one is transient for
     std::vector<SSWindow*> transients; // windows transient for this one, in raise order
+    // The clips are what SS_ComputeClip gives for the tree as it is now;
+    // cleared for every window whose clips a change leaves behind.
+    bool clipFresh;
 };
 
 // The root: identifier 0 (requests name it with 0), never in the table.
@@ -117,6 +120,19 @@ void SS_ComputeClip(SSWindow* w);
 // Recomputes the parent, the window and its subtree, and every sibling below
 // it with theirs (children only of mapped windows). Nothing for the root.
 void SS_UpdateClipsFrom(SSWindow* w);
+
+// After a raise of `w` past its siblings down to `lastPassed` (null when it
+// was already on top): the same clips as SS_UpdateClipsFrom(w), obtained by
+// taking w's base region out of the windows it passed and recomputing w's
+// subtree, when every other clip of the level is fresh; else by
+// SS_UpdateClipsFrom(w).
+void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed);
+// A change of `w` left clips behind without recomputing them: the parent's,
+// those of w's subtree and of the siblings below it with their subtrees.
+void SS_MarkClipsStale(SSWindow* w);
+void SS_MarkAllClipsStale();
+// False makes every raise recompute in full (tests compare both ways).
+extern bool g_clipIncremental;
 
 // Where a copy into `rect` (window coordinates) may write on the screen: a
 // new region of absolute screen boxes (each box to be copied separately),
