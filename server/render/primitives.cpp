@@ -232,11 +232,12 @@ void PrimLine(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
         hi = std::min<int64_t>(M, a0);
     }
     if (lo > hi) return;
+    bool inside = x1 >= 0 && x2 >= 0 && x1 < c.width && x2 < c.width && y1 >= 0 && y2 < c.height;
     // Minor advances k that keep the minor coordinate inside; k grows with
     // the step, so the steps that pass form one interval, found by bisection.
     int64_t kMin = sb > 0 ? -b0 : b0 - (bLimit - 1);
     int64_t kMax = sb > 0 ? bLimit - 1 - b0 : b0;
-    int64_t l = lo, r = hi + 1;
+    int64_t l = lo, r = inside ? lo : hi + 1;
     while (l < r) {
         int64_t mid = l + (r - l) / 2;
         if (MinorSteps(m, M, mid) >= kMin)
@@ -245,7 +246,7 @@ void PrimLine(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
             l = mid + 1;
     }
     int64_t first = l;
-    l = lo, r = hi + 1;
+    l = inside ? hi + 1 : lo, r = hi + 1;
     while (l < r) {
         int64_t mid = l + (r - l) / 2;
         if (MinorSteps(m, M, mid) > kMax)
