@@ -80,10 +80,20 @@ eink::PanelUpdate UpdateRecord() {
     return eink::PanelUpdate{0, 0, uint32_t(kLargePanelWidth), uint32_t(kLargePanelHeight), 0, 0};
 }
 
+// What the push thread needs, fixed by the main thread before it starts the
+// thread: an orientation change meanwhile must not reach a running push.
+struct PushJob {
+    const uint8_t* front;
+    size_t pixels;
+    eink::PanelUpdate record;
+};
+PushJob s_job;
+
 void* PushThread(void*) {
-    SS_ConvertFrontBuffer(s_convert, s_convertLength);
-    memcpy(s_panel, s_convert, s_convertLength < s_panelLength ? s_convertLength : s_panelLength);
-    s_fb->Update(UpdateRecord());
+    size_t pixels = s_job.pixels < s_convertLength * 2 ? s_job.pixels : s_convertLength * 2;
+    eink::ConvertToPanel(s_job.front, s_convert, pixels);
+    memcpy(s_panel, s_convert, pixels / 2 < s_panelLength ? pixels / 2 : s_panelLength);
+    s_fb->Update(s_job.record);
     // The controller is still busy after the command returns.
     SleepMs(100);
     s_pushRunning.store(false);
@@ -263,6 +273,7 @@ void SS_ConvertFrontBuffer(uint8_t* out, size_t outLength) {
 void PushScreen() {
     if (!s_fb || !s_panel || s_closed || s_pushRunning.load()) return;
     CopyFB();
+    s_job = PushJob{s_screen.frontBuffer, size_t(s_screen.width) * size_t(s_screen.height), UpdateRecord()};
     s_pushRunning.store(true);
     refresh::Pushed(s_refresh, Now());
 

@@ -468,3 +468,19 @@ TEST(RefreshMechanism, AfterCloseScreenNothingIsPushedAndTheScreenImageStays) {
     usleep(300000);
     EXPECT_EQ(Updates().size(), 1u);
 }
+
+TEST(PanelModels, AnEmulatedPanelWithoutAModeFileIs600By800) {
+    MakePanel(600, 800, 600 * 800 / 2);
+    unlink(Fb(".mode").c_str());
+    ASSERT_TRUE(InitScreen());
+    EXPECT_FALSE(g_screen->large);
+    EXPECT_EQ(g_screen->width, 600);
+    EXPECT_EQ(g_screen->height, 800);
+    PushScreen();
+    ASSERT_TRUE(WaitUpdates(1));
+    WaitPushDone();
+    EXPECT_EQ(Updates()[0], "0 0 600 800 0 0");
+    // Light grey everywhere: 192 is nibble 3, two to a byte.
+    std::vector<uint8_t> panel = PanelBytes();
+    EXPECT_EQ(std::count(panel.begin(), panel.end(), 0x33), 600 * 800 / 2);
+}
