@@ -735,3 +735,60 @@ TEST_F(WindowTest, SetBackColorAndSetBackPixmapKeepExactlyOneBackgroundFlag) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowTest, TheFirstDesktopMapRepaintsEverythingOnce) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 100, 100);
+    Make(a, 0x2, 0, 200, 200, 100, 100);
+    Make(a, 0x3, 0, 0, 0, 600, 800, false);
+    Req(a, kDesktop, {0x3, 0, 0, 600, 800});
+    a.Draws();
+    EXPECT_TRUE(g_repaintAll);
+    Req(a, kMap, {0x3, 0});
+    // Every visible window first, then the desktop window's own map.
+    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x2, 0x1, 0x3}));
+    EXPECT_FALSE(g_repaintAll);
+    Req(a, kUnmap, {0x3, 0});
+    a.Draws();
+    Req(a, kMap, {0x3, 0});
+    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x3});
+}
+
+TEST_F(WindowTest, ExposureReportsTheScreenDirtyAndReleasesAWaitingCopy) {
+    FakeClient a;
+    refresh::State& state = SS_RefreshState();
+    uint8_t savedRefresh = g_refreshFileValue;
+
+    g_refreshFileValue = 0;
+    uint32_t before = state.dirtyCount;
+    Make(a, 0x1, 0, 0, 0, 100, 100);
+    EXPECT_GT(state.dirtyCount, before);
+
+    // A window that does not take Draw events releases a copy in progress.
+    SS_SetCopyInProgress(true);
+    Make(a, 0x2, 0, 0, 0, 10, 10, true, false);
+    EXPECT_FALSE(state.copyInProgress);
+
+    // With a non-zero refresh setting exposure reports nothing.
+    g_refreshFileValue = 1;
+    before = state.dirtyCount;
+    Make(a, 0x3, 0, 50, 50, 100, 100);
+    EXPECT_EQ(a.Draws().back(), 0x3u);
+    EXPECT_EQ(state.dirtyCount, before);
+    g_refreshFileValue = savedRefresh;
+}
+
+TEST_F(WindowTest, TheRefreshPolicyForgetsADestroyedAwaitedWindow) {
+    FakeClient a;
+    Make(a, 0x1, 0, 0, 0, 100, 100);
+    Make(a, 0x2, 0, 0, 0, 100, 100);
+    SS_SetAwaitedWindow(0x1);
+    Req(a, kDestroy, {0x2});
+    EXPECT_EQ(SS_AwaitedWindow(), 0x1u);
+    Req(a, kDestroy, {0x1});
+    EXPECT_EQ(SS_AwaitedWindow(), 0u);
+}
+
+} // namespace
