@@ -130,6 +130,37 @@ TEST_F(ClientConnectionE2E, InitConnectsRegistersAndTakesIdentifiersFromTheFresh
     EXPECT_NE(out.find("Got sysinfo ok bRtnState=99092 sysinfo=99092 size2=99092.\n"), std::string::npos) << out;
 }
 
+void CloseHook(int code) { printf("close hook ran with %d\n", code); }
+
+TEST_F(ClientConnectionE2E, AfterInitASignalEndsTheProgramThroughItsHandlerAndTheServerLetsGo) {
+    ASSERT_TRUE(server.Start());
+    WireClient watcher;
+    ASSERT_TRUE(watcher.Open(server.socketPath()));
+    Program prog(Log("signalled"), [] {
+        std::vector<std::string> args = {"/opt/apps/signalled"};
+        if (Init(args) != 1) return 10;
+        struct sigaction sa;
+        if (sigaction(SIGCHLD, nullptr, &sa) != 0 || sa.sa_handler != SIG_IGN || !(sa.sa_flags & SA_RESTART)) return 11;
+        if (sigaction(SIGTERM, nullptr, &sa) != 0 || sa.sa_handler != GL_SignalHandler) return 12;
+        static char name[] = "signalled";
+        progname = name;
+        pClientCloseFunc = CloseHook;
+        if (NC_QueryProgram("signalled") != 1) return 13;
+        raise(SIGTERM);
+        return 14;
+    });
+    EXPECT_EQ(prog.Wait(), 0) << prog.Output();
+    std::string out = prog.Output();
+    EXPECT_NE(out.find("client signal int(15) and exit signalled...iErrLine=0\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("close hook ran with 0\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("request close\n"), std::string::npos) << out;
+    // The registration goes with the connection.
+    long long until = MonoMs() + 5000;
+    while (watcher.Query("signalled") != 0 && MonoMs() < until)
+        SleepMs(20);
+    EXPECT_EQ(watcher.Query("signalled"), 0);
+}
+
 TEST_F(ClientConnectionE2E, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs) {
     Program longer(Log("longer"), [] {
         std::vector<std::string> args = {"prog", "-wsx"};
