@@ -18,6 +18,7 @@
 // Every other byte from 44 to 1167 is 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <ft2build.h>
@@ -123,3 +124,9 @@ int64_t DrawTextFace(const SSTextTarget& target, SSFontFace* slot, int64_t x, in
 
 // Frees a face's glyph cache (the face is going away).
 void FreeGlyphCache(SSGlyphCache* cache);
+
+// The bytes that all glyph caches together may hold (16 MB); a cache that
+// would pass it is emptied first. Returns the previous budget (tests).
+size_t SetGlyphCacheBudget(size_t bytes);
+// Bytes the glyph caches hold now.
+size_t GlyphCacheBytes();

@@ -13,7 +13,7 @@ namespace {
 constexpr uint16_t kFallbackChar = 0x56D7;
 // All caches together stay under this; a cache that would pass it is emptied
 // and starts again.
-constexpr size_t kCacheBudget = 16u * 1024 * 1024;
+size_t g_cacheBudget = 16u * 1024 * 1024;
 size_t g_cacheBytes = 0;
 
 enum GlyphState : uint8_t { GLYPH_UNKNOWN = 0, GLYPH_DRAWN, GLYPH_NOTHING };
@@ -47,6 +47,12 @@ void ClearCache(SSGlyphCache* cache) {
     }
     g_cacheBytes -= cache->bytes;
     cache->bytes = 0;
+}
+
+void ClearAllCaches() {
+    for (SSFont* f = g_fontList; f; f = f->next)
+        for (SSFontFace* slot : f->faces)
+            if (slot && slot->cache) ClearCache(slot->cache);
 }
 
 // Renders one character as a text request draws it: its own glyph, else
@@ -104,12 +110,12 @@ const CachedGlyph* Glyph(SSFontFace* slot, uint16_t code) {
     if (g->state != GLYPH_UNKNOWN) return g;
     RenderGlyph(slot->face, code, g);
     size_t n = g->coverage ? size_t(g->width) * size_t(g->rows) : 0;
-    if (g_cacheBytes + n > kCacheBudget) {
-        // Keep this glyph out of the accounting's way: empty the cache and
-        // hold the new glyph in a fresh page.
+    if (g_cacheBytes + n > g_cacheBudget) {
+        // Over budget: every cache starts again. The new glyph is kept out of
+        // the clearing and put back in a fresh page.
         CachedGlyph kept = *g;
         g->coverage = nullptr;
-        ClearCache(cache);
+        ClearAllCaches();
         page = new CachedGlyph[kPageSize]();
         cache->bytes += sizeof(CachedGlyph) * kPageSize;
         g_cacheBytes += sizeof(CachedGlyph) * kPageSize;
@@ -142,6 +148,14 @@ void BlendGlyph(const SSTextTarget& t, const CachedGlyph* g, int64_t penX, int64
 }
 
 } // namespace
+
+size_t SetGlyphCacheBudget(size_t bytes) {
+    size_t old = g_cacheBudget;
+    g_cacheBudget = bytes;
+    return old;
+}
+
+size_t GlyphCacheBytes() { return g_cacheBytes; }
 
 void FreeGlyphCache(SSGlyphCache* cache) {
     if (!cache) return;

@@ -2,6 +2,8 @@
 // plain byte buffers, compared with FreeType's own bitmaps.
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -361,6 +363,55 @@ TEST_F(TextRender, ADefaultNameThatNamesNoListedFontLeavesTheFirstFontDrawing) {
     EXPECT_EQ(slot, g_fontList->faces[9]);
     EXPECT_EQ(Face(1, 16), slot);
     EXPECT_EQ(g_fontList->next->data, nullptr);
+}
+
+TEST(TextDecode, RandomBytesNeverReadPastTheTextNorGiveUnprintableCodes) {
+    std::mt19937 rng(12345);
+    uint16_t out[kMaxTextChars];
+    for (int round = 0; round < 3000; round++) {
+        size_t n = rng() % 700;
+        // Exactly n bytes on the heap, so that reading one more is caught.
+        std::unique_ptr<uint8_t[]> text(new uint8_t[n + 1]);
+        for (size_t i = 0; i < n; i++)
+            text[i] = uint8_t(rng() % 4 == 0 ? 0x80 | (rng() & 0x7F) : rng());
+        int64_t count = int64_t(rng() % 900) - 100;
+        if (round % 3 == 0) {
+            // No NUL anywhere, count 0: the decoder must stop at the end.
+            for (size_t i = 0; i < n; i++)
+                text[i] |= 1;
+            count = 0;
+        }
+        int k = DecodeTextUtf8(text.get(), count, uint32_t(n), out);
+        ASSERT_GE(k, 0);
+        ASSERT_LE(k, kMaxTextChars);
+        for (int i = 0; i < k; i++)
+            ASSERT_TRUE((out[i] >= 32 && out[i] <= 127) || out[i] > 255) << out[i];
+    }
+}
+
+TEST_F(TextRender, AGlyphCacheOverItsBudgetStartsAgainAndDrawsTheSame) {
+    WriteFontLists(g_root, {kWqyMicroHei});
+    InitFonts();
+    size_t old = SetGlyphCacheBudget(24 * 1024);
+    RefFace ref(kWqyMicroHei, 36);
+    std::vector<uint16_t> text;
+    for (uint16_t c = 0x4E00; c < 0x4E00 + 64; c++)
+        if (FT_Get_Char_Index(ref.face, c)) text.push_back(c);
+    ASSERT_GT(text.size(), 40u);
+    int width = int(text.size()) * 40 + 20;
+    Image want(width, 50, 255);
+    int x = 4;
+    for (uint16_t c : text)
+        x += ref.Draw(want, c, x, 40, 0);
+    for (int pass = 0; pass < 2; pass++) {
+        Image got(width, 50, 255);
+        DrawTextFace(got.target(), Face(0, 36), 4, 40, text.data(), int(text.size()), 0);
+        EXPECT_EQ(DiffCount(got, want), 0) << "pass " << pass;
+        EXPECT_LE(GlyphCacheBytes(), 24u * 1024 + 36u * 40 + 8192) << "pass " << pass;
+    }
+    SetGlyphCacheBudget(old);
+    FreeFonts();
+    EXPECT_EQ(GlyphCacheBytes(), 0u);
 }
 
 } // namespace
