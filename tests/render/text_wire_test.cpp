@@ -344,6 +344,36 @@ TEST_F(TextWire, ATextRequestWithoutAFaceIsDroppedAndTheServerKeepsServing) {
     EXPECT_TRUE(other.Sync());
 }
 
+TEST_F(TextWire, BrokenFontFilesAreSkippedAndTheRestIsServed) {
+    // A missing file, an empty one, a truncated font and a good one; the
+    // default names the good one.
+    std::string empty = root.Write("/fonts/empty.ttf", "");
+    std::string head(3000, '\0');
+    {
+        FILE* f = fopen(kDejaVuSans, "rb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(fread(&head[0], 1, head.size(), f), head.size());
+        fclose(f);
+    }
+    std::string truncated = root.Write("/fonts/truncated.ttf", head);
+    Start({"/no/such/font.ttf", empty, truncated, kDejaVuSans}, kDejaVuSans);
+    const Bytes& si = client.sysinfo();
+    EXPECT_EQ(si[92], 1);
+    // The truncated font holds index 0 with empty entries; DejaVu Sans is 1.
+    for (size_t i = 1172; i < 1172 + 32640; i++)
+        ASSERT_EQ(si[i], 0) << i;
+    EXPECT_EQ(U32At(si, 1172 + 32640 + 9 * 1088), 1u);
+    EXPECT_EQ(U32At(si, 80), 1u);
+    for (uint32_t font : {0u, 1u}) {
+        uint32_t pix = Pixmap(80, 30, 255);
+        Single(kTextOutSingle, pix, font, 16, 2, 20, "Fine", 0);
+        EXPECT_EQ(Read(pix), RefFace(kDejaVuSans, 16).Text(80, 30, 255, Codes("Fine"), 2, 20, 0)) << font;
+    }
+    WireClient other;
+    ASSERT_TRUE(other.Open(server.socketPath()));
+    EXPECT_EQ(other.sysinfo()[92], 1);
+}
+
 TEST_F(TextWire, SysInfoCarriesTheMetricTables) {
     Start({kDejaVuSans, kDejaVuSansMono, kWqyMicroHei});
     const Bytes& si = client.sysinfo();
