@@ -61,7 +61,7 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     const long long rowBytes = rowBits / 8;
     const uint32_t fixed = nc::Layout<proto::OP_UpdatePixmap>::length;
     if (fixed + rowBytes > proto::kMaxMessage) return 0;
-    int total = 0;
+    long long total = 0;
     for (int row = 0; row < rows; ++row) {
         uint32_t end = nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
         std::memcpy(gReqBuffer + end, data + (row * rowBits) / 8, size_t(rowBytes));
@@ -70,7 +70,8 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
         if (n != int(length)) return n;
         total += n;
     }
-    return total;
+    // Large images can send more than an int counts: the count saturates.
+    return total > 0x7FFFFFFF ? 0x7FFFFFFF : int(total);
 }
 
 int NC_UpdateBigPixmap(unsigned long pixmap, const char* path, int, int, int w, int rows, int depth) {
