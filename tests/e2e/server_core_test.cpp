@@ -3,8 +3,11 @@
 // the orderly shutdown.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
 #include <random>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -285,6 +288,76 @@ TEST_F(ServerCore, SigtermExitsZeroAfterClosingClients) {
     ASSERT_TRUE(server.WaitExit(10000, &status));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ServerEndpoints, WithoutTheLocalEndpointTheServerEndsWithAMessageAndNonZeroStatus) {
+    EinkRoot root;
+    // "/tmp" is a plain file: the socket cannot be bound under it.
+    ASSERT_EQ(system(("rm -rf " + root.Path("/tmp")).c_str()), 0);
+    root.Write("/tmp", "not a directory");
+    ServerProcess server(root);
+    EXPECT_FALSE(server.Start({}, {}, 3000));
+    int status = 0;
+    ASSERT_TRUE(server.WaitExit(5000, &status));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(server.Output().find("cannot listen on"), std::string::npos) << server.Output();
+}
+
+TEST(ServerEndpoints, BusyTcpPortsLeaveTheLocalEndpointServing) {
+    EinkRoot root;
+    // Hold both ports so that the server cannot bind them.
+    int held[2];
+    int ports[2];
+    for (int i = 0; i < 2; ++i) {
+        held[i] = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_ANY);
+        addr.sin_port = 0;
+        ASSERT_EQ(bind(held[i], reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(listen(held[i], 1), 0);
+        socklen_t len = sizeof addr;
+        getsockname(held[i], reinterpret_cast<sockaddr*>(&addr), &len);
+        ports[i] = ntohs(addr.sin_port);
+    }
+    ServerProcess server(root);
+    ASSERT_TRUE(
+        server.Start({}, {"EINK_PORT=" + std::to_string(ports[0]), "EINK_KEY_PORT=" + std::to_string(ports[1])}))
+        << server.Output();
+    WireClient c;
+    ASSERT_TRUE(c.Open(server.socketPath()));
+    EXPECT_EQ(c.Query("x"), 0);
+    EXPECT_NE(server.Output().find("unavailable"), std::string::npos) << server.Output();
+    for (int fd : held)
+        close(fd);
+}
+
+TEST(ServerEndpoints, NetworkClientsGetTheSameServiceOverTcp) {
+    EinkRoot root;
+    ServerProcess server(root);
+    ASSERT_TRUE(server.Start());
+    WireClient local;
+    ASSERT_TRUE(local.Open(server.socketPath()));
+    ASSERT_TRUE(local.Register("local"));
+    ASSERT_TRUE(local.Sync());
+    WireClient net;
+    long long until = MonoMs() + 3000;
+    while (!net.ConnectTcp(server.port()) && MonoMs() < until)
+        SleepMs(20);
+    auto info = net.Read();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(TypeOf(*info), 1);
+    EXPECT_EQ(U32At(*info, 32), 2u << 20);
+    EXPECT_EQ(net.Query("local"), 1);
+    // A network client that stalls half-way does not hold the others up.
+    Bytes query = Msg(124).text("x", 32).u32(0).done();
+    ASSERT_TRUE(net.Send(Bytes(query.begin(), query.begin() + 7)));
+    EXPECT_EQ(local.Query("local", 1000), 1);
 }
 
 } // namespace

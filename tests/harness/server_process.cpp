@@ -75,6 +75,7 @@ bool ServerProcess::Start(const std::vector<std::string>& args, const std::vecto
     for (const auto& e : env)
         envStrings.push_back(e);
 
+    reaped_ = false;
     pid_ = fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
@@ -119,13 +120,18 @@ bool ServerProcess::Running() {
     pid_t r = waitpid(pid_, &status, WNOHANG);
     if (r == pid_) {
         pid_ = -1;
+        reaped_ = true;
+        status_ = status;
         return false;
     }
     return true;
 }
 
 bool ServerProcess::WaitExit(int timeoutMs, int* status) {
-    if (pid_ <= 0) return false;
+    if (pid_ <= 0) {
+        if (reaped_ && status) *status = status_;
+        return reaped_;
+    }
     long long until = MonoMs() + timeoutMs;
     while (MonoMs() < until) {
         pid_t r = waitpid(pid_, status, WNOHANG);

@@ -43,6 +43,8 @@ public:
 private:
     const EinkRoot& root_;
     pid_t pid_ = -1;
+    bool reaped_ = false; // the process ended and its status is kept
+    int status_ = 0;
     int port_ = 0;
     int keyPort_ = 0;
     std::string logPath_;
