@@ -792,3 +792,28 @@ TEST_F(WindowTest, TheRefreshPolicyForgetsADestroyedAwaitedWindow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes) {
+    FakeClient a;
+    Req(a, kCreate, {0x64, 0, 0, 0, 10, 10, 1, 1});
+    SSWindow* first = SS_FindWindow(0x64);
+    Req(a, kCreate, {0xC8, 0, 0, 0, 10, 10, 1, 1}); // same bucket (id mod 100)
+    Req(a, kCreate, {0x64, 0, 5, 5, 20, 20, 2, 1});
+    SSWindow* second = SS_FindWindow(0x64);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->d.width, 20);
+    EXPECT_EQ(SS_FindWindow(0xC8)->d.id, 0xC8u);
+    EXPECT_EQ(SS_FindWindow(0x64), second); // the cache agrees with the table
+    EXPECT_EQ(SS_WindowCount(), 3);
+    Req(a, kDestroy, {0x64});
+    EXPECT_EQ(SS_FindWindow(0x64), first);
+    Req(a, kDestroy, {0x64});
+    EXPECT_EQ(SS_FindWindow(0x64), nullptr);
+    EXPECT_NE(SS_FindWindow(0xC8), nullptr);
+    EXPECT_EQ(SS_FindWindow(0), nullptr); // the root is never in the table
+    EXPECT_EQ(SS_WindowCount(), 1);
+}
+
+} // namespace
