@@ -29,7 +29,11 @@ static void CopyBytes(const SSPixmap* src, SSPixmap* dst, int64_t sx, int64_t sy
     int64_t n =
         std::min({w * src->depth / 8, int64_t(src->d.bytesPerLine) - sOff, int64_t(dst->d.bytesPerLine) - dOff});
     if (n <= 0 || sOff < 0 || dOff < 0) return;
-    for (int64_t r = 0; r < h; ++r) {
+    // Within one pixmap a copy downward goes bottom row first, so that no
+    // source row is overwritten before it is read.
+    const bool backward = src == dst && dy > sy;
+    for (int64_t i = 0; i < h; ++i) {
+        int64_t r = backward ? h - 1 - i : i;
         const uint8_t* s = src->d.pixels + (sy + r) * src->d.bytesPerLine + sOff;
         uint8_t* d = dst->d.pixels + (dy + r) * dst->d.bytesPerLine + dOff;
         memmove(d, s, size_t(n));

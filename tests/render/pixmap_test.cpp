@@ -317,3 +317,21 @@ TEST(Copies, CopyThenDitherDithersTheWholeDestination) {
             EXPECT_TRUE(copied ? v == 255 : (v == 73 || v == 110)) << x << "," << y << ": " << int(v);
         }
 }
+
+TEST(Copies, OverlappingCopyWithinOnePixmapMovesTheOriginalPixels) {
+    Fresh f;
+    Create(1, 4, 6);
+    SSPixmap* p = SS_FindPixmap(1);
+    for (int i = 0; i < 24; ++i)
+        p->d.pixels[i] = uint8_t(i + 1);
+    // Rows 0..3 one row down and one column right.
+    Send(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(0).s32(0).s32(3).s32(4).s32(1).s32(1).done());
+    for (int y = 1; y <= 4; ++y)
+        for (int x = 1; x <= 3; ++x)
+            EXPECT_EQ(At(1, x, y), (y - 1) * 4 + (x - 1) + 1) << x << "," << y;
+    // And back up again.
+    Send(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(1).s32(1).s32(3).s32(4).s32(0).s32(0).done());
+    for (int y = 0; y <= 3; ++y)
+        for (int x = 0; x <= 2; ++x)
+            EXPECT_EQ(At(1, x, y), y * 4 + x + 1) << x << "," << y;
+}
