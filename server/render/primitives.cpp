@@ -370,10 +370,9 @@ static int64_t TruncFloat(float f) {
 void PrimFillPolygon(const SSCanvas& c, const int64_t* xs, const int64_t* ys, int64_t n, uint8_t v) {
     if (n < 2) return;
     std::vector<std::vector<Edge>> table(kFillRows);
-    auto insertSorted = [](std::vector<Edge>& list, const Edge& e) {
-        auto it = std::upper_bound(list.begin(), list.end(), e, [](const Edge& a, const Edge& b) { return a.x < b.x; });
-        list.insert(it, e);
-    };
+    // Lists are kept in x order with ties in arrival order: appending and
+    // then sorting stably gives the same order as inserting one by one.
+    auto byX = [](const Edge& a, const Edge& b) { return a.x < b.x; };
     auto yNext = [&](int64_t k) {
         int64_t j = (k + 1) % n;
         for (int64_t guard = 0; ys[k] == ys[j] && guard < n; ++guard)
@@ -391,7 +390,7 @@ void PrimFillPolygon(const SSCanvas& c, const int64_t* xs, const int64_t* ys, in
             e.x = float(lx) + e.dx * float(-row);
             row = 0;
         }
-        insertSorted(table[size_t(row)], e);
+        table[size_t(row)].push_back(e);
     };
     int64_t prevY = ys[n - 2];
     int64_t px = xs[n - 1], py = ys[n - 1];
@@ -408,8 +407,11 @@ void PrimFillPolygon(const SSCanvas& c, const int64_t* xs, const int64_t* ys, in
     }
     std::vector<Edge> active;
     for (int64_t y = 0; y < kFillRows; ++y) {
-        for (const Edge& e : table[size_t(y)])
-            insertSorted(active, e);
+        const std::vector<Edge>& entering = table[size_t(y)];
+        if (!entering.empty()) {
+            active.insert(active.end(), entering.begin(), entering.end());
+            std::stable_sort(active.begin(), active.end(), byX);
+        }
         if (active.empty()) continue;
         for (size_t i = 0; i < active.size(); i += 2) {
             int64_t xa = TruncFloat(active[i].x);
@@ -427,7 +429,7 @@ void PrimFillPolygon(const SSCanvas& c, const int64_t* xs, const int64_t* ys, in
             e.x += e.dx;
             next.push_back(e);
         }
-        std::stable_sort(next.begin(), next.end(), [](const Edge& a, const Edge& b) { return a.x < b.x; });
+        if (!std::is_sorted(next.begin(), next.end(), byX)) std::stable_sort(next.begin(), next.end(), byX);
         active.swap(next);
     }
 }

@@ -630,3 +630,90 @@ TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
     EXPECT_EQ(set, want) << "the right band's corners are inverted twice";
     g_screen = saved;
 }
+
+namespace {
+// The scan-line fill as the rule states it: edge records inserted one by
+// one after equal x, the active list re-sorted by insertion every row.
+std::vector<uint8_t> ReferenceFill(const std::vector<int>& xs, const std::vector<int>& ys, int w, int h) {
+    struct E {
+        int yUpper;
+        float x, dx;
+    };
+    int n = int(xs.size());
+    std::vector<std::vector<E>> table(600);
+    auto insert = [](std::vector<E>& l, E e) {
+        size_t i = 0;
+        while (i < l.size() && l[i].x <= e.x)
+            ++i;
+        l.insert(l.begin() + long(i), e);
+    };
+    auto yNext = [&](int k) {
+        int j = (k + 1) % n;
+        while (ys[size_t(k)] == ys[size_t(j)])
+            j = (j + 1) % n;
+        return ys[size_t(j)];
+    };
+    auto make = [&](int lx, int ly, int ux, int uy, int comp) {
+        E e{uy < comp ? uy - 1 : uy, float(lx), float(ux - lx) / float(uy - ly)};
+        insert(table[size_t(ly)], e);
+    };
+    int prevY = ys[size_t(n - 2)], px = xs[size_t(n - 1)], py = ys[size_t(n - 1)];
+    for (int i = 0; i < n; ++i) {
+        int cx = xs[size_t(i)], cy = ys[size_t(i)];
+        if (py != cy) {
+            if (py < cy)
+                make(px, py, cx, cy, yNext(i));
+            else
+                make(cx, cy, px, py, prevY);
+        }
+        prevY = py;
+        px = cx, py = cy;
+    }
+    std::vector<uint8_t> out(size_t(w) * h, 0);
+    auto put = [&](int x, int y) {
+        if (x >= 0 && y >= 0 && x < w && y < h) out[size_t(y) * w + x] = 1;
+    };
+    std::vector<E> active;
+    for (int y = 0; y < 600; ++y) {
+        for (E e : table[size_t(y)])
+            insert(active, e);
+        for (size_t i = 0; i < active.size(); i += 2) {
+            int xa = int(active[i].x);
+            if (i + 1 == active.size()) {
+                put(xa, y);
+                break;
+            }
+            int xb = int(active[i + 1].x);
+            for (int x = xa; x < xb; ++x)
+                put(x, y);
+        }
+        std::vector<E> next;
+        for (E e : active)
+            if (e.yUpper > y) {
+                e.x += e.dx;
+                next.push_back(e);
+            }
+        active.clear();
+        for (E e : next)
+            insert(active, e);
+    }
+    return out;
+}
+} // namespace
+
+TEST(Polygons, RandomPolygonsFillExactlyAsTheScanLineRuleSays) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 300; ++round) {
+        int n = 3 + int(rng() % 9);
+        std::vector<int> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            xs[size_t(i)] = int(rng() % 70) - 3;
+            ys[size_t(i)] = int(rng() % 60);
+        }
+        std::vector<int64_t> x64(xs.begin(), xs.end()), y64(ys.begin(), ys.end());
+        std::vector<uint8_t> got(64 * 64, 0);
+        SSCanvas c{got.data(), 64, 64};
+        PrimFillPolygon(c, x64.data(), y64.data(), n, 1);
+        ASSERT_EQ(got, ReferenceFill(xs, ys, 64, 64)) << "round " << round;
+    }
+}
