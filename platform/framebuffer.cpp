@@ -151,6 +151,27 @@ void ConvertToPanelReference(const uint8_t* src, uint8_t* dst, size_t pixels) {
         dst[i / 2] = uint8_t(~((src[i] & 0xF0) | (src[i + 1] >> 4)));
 }
 
+namespace {
+
+// Eight pixels per step in a 64-bit word: each 16-bit lane gets its output
+// byte as below, then the lanes are squeezed together. Returns the pixels done.
+size_t ConvertWords(const uint8_t* src, uint8_t* dst, size_t pixels) {
+    size_t i = 0;
+    for (; i + 8 <= pixels; i += 8) {
+        uint64_t a;
+        memcpy(&a, src + i, 8);
+        uint64_t v = (a & 0x00F000F000F000F0ULL) | ((a >> 12) & 0x000F000F000F000FULL);
+        v = (v | (v >> 8)) & 0x0000FFFF0000FFFFULL;
+        v = (v | (v >> 16)) & 0x00000000FFFFFFFFULL;
+        uint32_t out = ~uint32_t(v);
+        uint8_t bytes[4] = {uint8_t(out), uint8_t(out >> 8), uint8_t(out >> 16), uint8_t(out >> 24)};
+        memcpy(dst + i / 2, bytes, 4);
+    }
+    return i;
+}
+
+} // namespace
+
 #if defined(__x86_64__)
 namespace {
 
@@ -173,6 +194,21 @@ __attribute__((target("avx2"))) size_t ConvertAvx2(const uint8_t* src, uint8_t* 
     return i;
 }
 
+// With AVX-512BW the 16-bit lanes are truncated to bytes directly, and one
+// three-input logic operation does the mask, the merge and the complement
+// (the lanes' high bytes, garbage here, are dropped by the truncation).
+__attribute__((target("avx512f,avx512bw"))) size_t ConvertAvx512(const uint8_t* src, uint8_t* dst, size_t pixels) {
+    const __m512i high = _mm512_set1_epi16(0x00F0);
+    size_t i = 0;
+    for (; i + 64 <= pixels; i += 64) {
+        __m512i a = _mm512_loadu_si512(src + i);
+        // Truth table of NOT ((a AND high) OR shifted), inputs in that order.
+        __m512i v = _mm512_ternarylogic_epi32(a, high, _mm512_srli_epi16(a, 12), 0x15);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i / 2), _mm512_cvtepi16_epi8(v));
+    }
+    return i;
+}
+
 size_t ConvertSse2(const uint8_t* src, uint8_t* dst, size_t pixels) {
     const __m128i high = _mm_set1_epi16(0x00F0);
     const __m128i ones = _mm_set1_epi8(char(0xFF));
@@ -190,23 +226,43 @@ size_t ConvertSse2(const uint8_t* src, uint8_t* dst, size_t pixels) {
 } // namespace
 #endif
 
+int PanelConversionLevel() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f")) return 512;
+    if (__builtin_cpu_supports("avx2")) return 256;
+    return 128;
+#else
+    return 64;
+#endif
+}
+
+bool ConvertToPanelAt(int level, const uint8_t* src, uint8_t* dst, size_t pixels) {
+    if (level > PanelConversionLevel()) return false;
+    size_t i = 0;
+    if (level == 64) i = ConvertWords(src, dst, pixels);
+#if defined(__x86_64__)
+    else if (level == 512)
+        i = ConvertAvx512(src, dst, pixels);
+    else if (level == 256)
+        i = ConvertAvx2(src, dst, pixels);
+    else if (level == 128)
+        i = ConvertSse2(src, dst, pixels);
+#endif
+    else
+        return false;
+    ConvertToPanelReference(src + i, dst + i / 2, pixels - i);
+    return true;
+}
+
 void ConvertToPanel(const uint8_t* src, uint8_t* dst, size_t pixels) {
     size_t i = 0;
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    i = avx2 ? ConvertAvx2(src, dst, pixels) : ConvertSse2(src, dst, pixels);
+    static const int level = PanelConversionLevel();
+    i = level >= 512   ? ConvertAvx512(src, dst, pixels)
+        : level >= 256 ? ConvertAvx2(src, dst, pixels)
+                       : ConvertSse2(src, dst, pixels);
 #else
-    // Eight pixels per step in a 64-bit word, packed the same way.
-    for (; i + 8 <= pixels; i += 8) {
-        uint64_t a;
-        memcpy(&a, src + i, 8);
-        uint64_t v = (a & 0x00F000F000F000F0ULL) | ((a >> 12) & 0x000F000F000F000FULL);
-        v = (v | (v >> 8)) & 0x0000FFFF0000FFFFULL;
-        v = (v | (v >> 16)) & 0x00000000FFFFFFFFULL;
-        uint32_t out = ~uint32_t(v);
-        uint8_t bytes[4] = {uint8_t(out), uint8_t(out >> 8), uint8_t(out >> 16), uint8_t(out >> 24)};
-        memcpy(dst + i / 2, bytes, 4);
-    }
+    i = ConvertWords(src, dst, pixels);
 #endif
     ConvertToPanelReference(src + i, dst + i / 2, pixels - i);
 }

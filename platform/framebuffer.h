@@ -75,6 +75,12 @@ protected:
 void ConvertToPanel(const uint8_t* src, uint8_t* dst, size_t pixels);
 // The same one byte at a time: the reference the fast version is held to.
 void ConvertToPanelReference(const uint8_t* src, uint8_t* dst, size_t pixels);
+// Widest vector width in bits that ConvertToPanel uses on this processor
+// (512, 256, 128; 64 for the portable word-at-a-time form).
+int PanelConversionLevel();
+// The conversion at a given width, for tests; false when this processor
+// cannot run it.
+bool ConvertToPanelAt(int level, const uint8_t* src, uint8_t* dst, size_t pixels);
 
 // Grey level at which the emulation shows a panel nibble: 255 - 17 n.
 inline uint8_t PanelNibbleToGrey(uint8_t nibble) { return uint8_t(255 - 17 * (nibble & 15)); }

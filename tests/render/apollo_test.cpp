@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,7 +116,8 @@ TEST(PanelFormat, GreyLevelsBecomeComplementedTopNibblesFirstPixelHigh) {
 
     // The fast conversion agrees with the plain one on any data and length.
     std::mt19937 rng(7);
-    for (size_t n : {2u, 30u, 32u, 34u, 64u, 1000u, 4098u}) {
+    std::map<int, int> ran;
+    for (size_t n : {2u, 30u, 32u, 34u, 64u, 66u, 128u, 190u, 1000u, 4098u}) {
         std::vector<uint8_t> src(n);
         for (auto& v : src)
             v = uint8_t(rng());
@@ -123,7 +125,19 @@ TEST(PanelFormat, GreyLevelsBecomeComplementedTopNibblesFirstPixelHigh) {
         eink::ConvertToPanel(src.data(), a.data(), n);
         eink::ConvertToPanelReference(src.data(), b.data(), n);
         EXPECT_EQ(a, b) << "length " << n;
+        // Every vector width this processor can run.
+        for (int level : {64, 128, 256, 512}) {
+            if (level > eink::PanelConversionLevel()) continue;
+            std::vector<uint8_t> c(n / 2, 0x5A);
+            if (!eink::ConvertToPanelAt(level, src.data(), c.data(), n)) continue;
+            ++ran[level];
+            EXPECT_EQ(c, b) << "length " << n << ", " << level << " bits";
+        }
     }
+    // The portable form and the widest one this processor has both ran.
+    EXPECT_EQ(ran[64], 10);
+    EXPECT_EQ(ran[eink::PanelConversionLevel()], 10);
+    EXPECT_FALSE(eink::ConvertToPanelAt(4096, grey, out, 10));
 }
 
 TEST(PanelFormat, AFullScreenPatternReachesThePanelFileAndPictureExactly) {
