@@ -1,5 +1,6 @@
 #include "core/connection.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstddef>
@@ -45,6 +46,8 @@ constexpr size_t kMaxPendingOutput = 16u << 20;
 // How much unexecuted input one connection may hold: one whole request and
 // the start of the next.
 constexpr size_t kMaxPendingInput = 2 * proto::kMaxMessage;
+// What one read asks for at least: many small requests per system call.
+constexpr size_t kReadChunk = 64 * 1024;
 
 // Records torn down during a pass, freed when the pass is over so that no
 // walk is left holding a dangling pointer.
@@ -102,40 +105,49 @@ bool Flush(SSClient* c) {
     return true;
 }
 
+size_t Pending(const SSClient* c) { return c->inEnd - c->inStart; }
+
 // Length of the complete request at the head of the input, 0 when none is
 // complete yet, -1 when the header is not acceptable.
 long CompleteRequest(const SSClient* c) {
-    if (c->in.size() < proto::kHeaderSize) return 0;
-    uint32_t length = proto::HeaderLength(proto::GetU32(c->in.data()));
+    if (Pending(c) < proto::kHeaderSize) return 0;
+    uint32_t length = proto::HeaderLength(proto::GetU32(c->in.data() + c->inStart));
     if (length < proto::kHeaderSize || length > proto::kMaxMessage) return -1;
-    return c->in.size() >= length ? long(length) : 0;
+    return Pending(c) >= length ? long(length) : 0;
 }
 
-// Reads what the socket holds, up to the input bound. False when the peer
-// closed or failed.
+// Reads what the socket holds into the free end of the input. False when
+// the peer closed or failed.
 bool ReadInput(SSClient* c) {
-    while (c->in.size() < kMaxPendingInput) {
-        size_t room = kMaxPendingInput - c->in.size();
-        size_t old = c->in.size();
-        c->in.resize(old + room);
-        ssize_t n = read(c->fd, c->in.data() + old, room);
-        c->in.resize(old + (n > 0 ? size_t(n) : 0));
+    // Executed requests are dropped from the front only here, once per
+    // read, not once per request.
+    if (c->inStart > 0) {
+        memmove(c->in.data(), c->in.data() + c->inStart, Pending(c));
+        c->inEnd -= c->inStart;
+        c->inStart = 0;
+    }
+    if (c->in.size() - c->inEnd < kReadChunk && c->in.size() < kMaxPendingInput)
+        c->in.resize(std::min(kMaxPendingInput, std::max(2 * c->in.size(), c->inEnd + kReadChunk)));
+    size_t room = c->in.size() - c->inEnd;
+    if (room == 0) return true;
+    while (true) {
+        ssize_t n = read(c->fd, c->in.data() + c->inEnd, room);
         if (n > 0) {
-            if (size_t(n) < room) return true;
-            continue;
+            c->inEnd += size_t(n);
+            return true;
         }
         if (n == 0) return false;
         if (errno == EINTR) continue;
         return errno == EAGAIN || errno == EWOULDBLOCK;
     }
-    return true;
 }
 
 // Executes the request at the head of the input.
 void ExecuteOne(SSClient* c, uint32_t length) {
-    memcpy(g_requestBuffer, c->in.data(), length);
+    memcpy(g_requestBuffer, c->in.data() + c->inStart, length);
     memset(g_requestBuffer + length, 0, kZeroTail);
-    c->in.erase(c->in.begin(), c->in.begin() + length);
+    c->inStart += length;
+    if (c->inStart == c->inEnd) c->inStart = c->inEnd = 0;
     // A header-only message is never executed, whatever its type.
     if (length == proto::kHeaderSize) return;
     SS_Dispatch(c, g_requestBuffer, length);
@@ -335,7 +347,7 @@ void SS_BroadcastClose() {
 int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pending) {
     for (SSClient* c = g_clientHead; c; c = c->next) {
         if (c->dead) continue;
-        if (!c->eof && c->in.size() < kMaxPendingInput) FD_SET(c->fd, readSet);
+        if (!c->eof && Pending(c) < kMaxPendingInput) FD_SET(c->fd, readSet);
         if (!c->out.empty()) FD_SET(c->fd, writeSet);
         if (c->eof || CompleteRequest(c) != 0) *pending = true;
         if (c->fd > maxFd) maxFd = c->fd;
@@ -346,8 +358,8 @@ int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pendin
 void SS_ServiceClients(fd_set* readSet, fd_set* writeSet) {
     // Snapshot the list: handlers may tear down any connection, including
     // ones later in the walk.
-    std::vector<SSClient*> walk;
-    walk.reserve(size_t(g_clientCount));
+    static std::vector<SSClient*> walk;
+    walk.clear();
     for (SSClient* c = g_clientHead; c; c = c->next)
         walk.push_back(c);
 

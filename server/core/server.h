@@ -54,9 +54,12 @@ struct SSClient {
     SSClient* next;
     int32_t hold; // non-zero while the client holds off sleep
 
-    // Bytes received but not executed yet: requests are executed only when
-    // complete, so a client that stalls half-way never holds others up.
+    // Bytes received but not executed yet, in in[inStart, inEnd): requests
+    // are executed only when complete, so a client that stalls half-way
+    // never holds others up.
     std::vector<uint8_t> in;
+    size_t inStart;
+    size_t inEnd;
     // Bytes the socket would not take yet; flushed when writable, in order.
     std::vector<uint8_t> out;
     bool eof;  // the peer closed: execute what is complete, then tear down
