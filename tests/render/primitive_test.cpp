@@ -717,3 +717,47 @@ TEST(Polygons, RandomPolygonsFillExactlyAsTheScanLineRuleSays) {
         ASSERT_EQ(got, ReferenceFill(xs, ys, 64, 64)) << "round " << round;
     }
 }
+
+TEST(RoundRects, FilledGoldenAndTheRelationsBetweenTheFamilies) {
+    enum : uint8_t { kDrawEllipseW = 84, kFillEllipseW = 86, kDrawRoundRectW = 89, kFillRoundRect = 92 };
+    Canvas f(10, 8);
+    // FillRoundRect keeps its pixel after five unused words, at offset 52.
+    Send(Req(kFillRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).pad(20).u32(1).done());
+    std::vector<std::string> filled = {
+        ".########.", "##########", "##########", "##########", "##########", "##########", "##########", ".########.",
+    };
+    EXPECT_EQ(f.rows(), filled);
+
+    auto pixels = [](const Bytes& m, int w = 20, int h = 16) {
+        Canvas c(w, h);
+        Send(m);
+        return c.changed();
+    };
+    // A band of one is the outline.
+    EXPECT_EQ(pixels(Req(kDrawRoundRectW).s32(2).s32(2).s32(14).s32(11).s32(6).s32(4).s32(1).u32(1).done()),
+              pixels(Req(kDrawRoundRect).s32(2).s32(2).s32(14).s32(11).s32(6).s32(4).u32(1).done()));
+    // Corners as large as the rectangle: an ellipse centred in it.
+    EXPECT_EQ(pixels(Req(kDrawRoundRect).s32(2).s32(2).s32(10).s32(8).s32(10).s32(8).u32(1).done()),
+              pixels(Req(kDrawEllipse).s32(7).s32(6).s32(5).s32(4).u32(1).done()));
+    // Ellipse bands: thickness 1 is the outline, thickness min(a, b) the
+    // filled ellipse; a bordered fill is the outline over the smaller fill.
+    EXPECT_EQ(pixels(Req(kDrawEllipseW).s32(9).s32(8).s32(6).s32(4).s32(1).u32(1).done()),
+              pixels(Req(kDrawEllipse).s32(9).s32(8).s32(6).s32(4).u32(1).done()));
+    EXPECT_EQ(pixels(Req(kDrawEllipseW).s32(9).s32(8).s32(6).s32(4).s32(4).u32(1).done()),
+              pixels(Req(kFillEllipse).s32(9).s32(8).s32(6).s32(4).u32(1).done()));
+    std::vector<uint8_t> bordered, separately;
+    auto bytes = [](const Canvas& c) { return std::vector<uint8_t>(c.p_->d.pixels, c.p_->d.pixels + 20 * 16); };
+    {
+        Canvas both(20, 16);
+        Send(Req(kFillEllipseW).s32(9).s32(8).s32(6).s32(4).s32(1).u32(1).u32(2).done());
+        bordered = bytes(both);
+        EXPECT_EQ(both.at(9, 8), 2);
+    }
+    {
+        Canvas parts(20, 16);
+        Send(Req(kDrawEllipse).s32(9).s32(8).s32(6).s32(4).u32(1).done());
+        Send(Req(kFillEllipse).s32(9).s32(8).s32(5).s32(3).u32(2).done());
+        separately = bytes(parts);
+    }
+    EXPECT_EQ(bordered, separately);
+}
