@@ -209,8 +209,15 @@ void CloseScreen() {
     s_panelLength = 0;
 }
 
-int32_t SS_ScreenWidth() { return (g_rotateMode & 1) ? g_screen->height : g_screen->width; }
-int32_t SS_ScreenHeight() { return (g_rotateMode & 1) ? g_screen->width : g_screen->height; }
+// 0 before the screen exists, so that nothing sizes itself from garbage.
+int32_t SS_ScreenWidth() {
+    if (!g_screen) return 0;
+    return (g_rotateMode & 1) ? g_screen->height : g_screen->width;
+}
+int32_t SS_ScreenHeight() {
+    if (!g_screen) return 0;
+    return (g_rotateMode & 1) ? g_screen->width : g_screen->height;
+}
 
 uint8_t* ScreenPixelAddress(int32_t x, int32_t y) {
     int32_t w = g_screen->width, h = g_screen->height, px = x, py = y;
