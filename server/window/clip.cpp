@@ -92,11 +92,12 @@ void SS_MarkAllClipsStale() {
     if (g_rootWindow) MarkSubtree(g_rootWindow);
 }
 
-void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed) {
+namespace {
+
+// True when every clip that SS_UpdateClipsFrom(w) would redo, apart from w's
+// own subtree, is known to be what it would give again.
+bool LevelFresh(SSWindow* w) {
     SSWindow* p = w->parent;
-    if (!p) return;
-    // Usable only when every clip that the full recomputation would redo,
-    // apart from w's own subtree, is known to be what it would give.
     bool fresh = g_clipIncremental && SS_Viewable(p) && p->clipFresh;
     for (SSWindow* x = p->firstChild; x && fresh;) {
         if (x == w || !SS_Mapped(x)) {
@@ -106,31 +107,59 @@ void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed) {
         fresh = x->clipFresh;
         x = NextInSubtree(x, p, true);
     }
-    if (!fresh) {
+    return fresh;
+}
+
+// The siblings from `first` down to `last` (null: to the bottom) now lie
+// under the mapped window w: they lose w's base region, and so do their
+// descendants, whose clips lie within theirs.
+void TakeBaseFrom(const SSWindow* w, SSWindow* first, const SSWindow* last) {
+    const SSRegion* base = SS_BaseRegion(w);
+    if (SS_RegionEmpty(base)) return;
+    for (SSWindow* s = first; s; s = s->nextSibling) {
+        for (SSWindow* x = s; x;) {
+            bool touched = SS_Mapped(x) && x->clipWithChildren && Overlap(x->clipWithChildren->extents, base->extents);
+            if (touched) {
+                SS_SubtractRegion(x->clipWithChildren, base);
+                SS_SubtractRegion(x->clipWithoutChildren, base);
+            }
+            x = NextInSubtree(x, s, touched);
+        }
+        if (s == last) break;
+    }
+}
+
+void ComputeSubtree(SSWindow* w) {
+    for (SSWindow* x = w; x; x = NextInSubtree(x, w, SS_Mapped(x)))
+        SS_ComputeClip(x);
+}
+
+} // namespace
+
+void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed) {
+    if (!w->parent) return;
+    if (!LevelFresh(w)) {
         SS_UpdateClipsFrom(w);
         return;
     }
-    // The windows w passed now lie under it: they lose w's base region, and
-    // so do their descendants, whose clips lie within theirs. The others'
-    // clips do not change.
-    if (SS_Mapped(w) && lastPassed) {
-        const SSRegion* base = SS_BaseRegion(w);
-        for (SSWindow* s = w->nextSibling; s; s = s->nextSibling) {
-            for (SSWindow* x = s; x;) {
-                bool touched = SS_Mapped(x) && x->clipWithChildren && !SS_RegionEmpty(base) &&
-                               Overlap(x->clipWithChildren->extents, base->extents);
-                if (touched) {
-                    SS_SubtractRegion(x->clipWithChildren, base);
-                    SS_SubtractRegion(x->clipWithoutChildren, base);
-                }
-                x = NextInSubtree(x, s, touched);
-            }
-            if (s == lastPassed) break;
-        }
+    // Only the windows w passed change; the others keep their clips.
+    if (SS_Mapped(w) && lastPassed) TakeBaseFrom(w, w->nextSibling, lastPassed);
+    ComputeSubtree(w);
+}
+
+void SS_UpdateClipsAfterMap(SSWindow* w) {
+    SSWindow* p = w->parent;
+    if (!p) return;
+    if (!SS_Mapped(w) || !LevelFresh(w)) {
+        SS_UpdateClipsFrom(w);
+        return;
     }
-    // w's own subtree, in full.
-    for (SSWindow* x = w; x; x = NextInSubtree(x, w, SS_Mapped(x)))
-        SS_ComputeClip(x);
+    // The parent shows less of itself, the siblings below lose w's base,
+    // the siblings above do not change.
+    const SSRegion* base = SS_BaseRegion(w);
+    if (p->clipWithoutChildren && !SS_RegionEmpty(base)) SS_SubtractRegion(p->clipWithoutChildren, base);
+    TakeBaseFrom(w, w->nextSibling, nullptr);
+    ComputeSubtree(w);
 }
 
 SSRegion* SS_ClipToWindow(SSWindow* w, SSRect rect) {

@@ -467,7 +467,7 @@ void SS_MapWindow(SSWindow* w, bool noExpose) {
     w->flags |= WIN_MAPPED;
     if (noExpose || !SS_Viewable(w->parent)) SS_MarkClipsStale(w);
     if (!noExpose && SS_Viewable(w->parent)) {
-        SS_UpdateClipsFrom(w);
+        SS_UpdateClipsAfterMap(w);
         if ((w->flags & WIN_TOPWINDOW) && w->parent == g_rootWindow && TopmostMappedTopWindow() == w &&
             g_topWindow != w)
             g_topWindow = w;

@@ -127,6 +127,10 @@ void SS_UpdateClipsFrom(SSWindow* w);
 // subtree, when every other clip of the level is fresh; else by
 // SS_UpdateClipsFrom(w).
 void SS_UpdateClipsAfterRaise(SSWindow* w, SSWindow* lastPassed);
+// After w was mapped: the same clips as SS_UpdateClipsFrom(w), by taking w's
+// base region out of its parent's own part and of the siblings below it when
+// the level is fresh.
+void SS_UpdateClipsAfterMap(SSWindow* w);
 // A change of `w` left clips behind without recomputing them: the parent's,
 // those of w's subtree and of the siblings below it with their subtrees.
 void SS_MarkClipsStale(SSWindow* w);
