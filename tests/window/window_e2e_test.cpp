@@ -26,6 +26,7 @@ enum : uint8_t {
     kSetTopWindowFlag = 18,
     kSetTransientFlag = 19,
     kSetWinShape = 109,
+    kSetDesktopFlag = 111,
     kQueryProgram = 124,
 };
 
@@ -204,6 +205,30 @@ TEST_F(WindowE2E, AShapedWindowCoversItsLowerSiblingsByItsShapeOnly) {
     a.Send(Msg(kUnmapWindow).u32(square).byte(0));
     EXPECT_TRUE(Draws(a).empty());
     EXPECT_EQ(Draws(b), (std::vector<uint32_t>{mid, low}));
+}
+
+TEST_F(WindowE2E, TopLevelWindowsWithoutTheDesktopFlagShowOnlyInsideTheWorkArea) {
+    uint32_t desk = a.NewId(), app = a.NewId(), note = a.NewId();
+    Window(a, desk, 0, 0, 0, 600, 800, false);
+    // Width 20 gives the least work area, 100 pixels wide.
+    a.Send(Msg(kSetDesktopFlag).u32(desk).s32(-5).s32(0).s32(20).s32(800));
+    a.Send(Msg(kMapWindow).u32(desk).byte(0));
+    Window(a, app, 0, 0, 0, 600, 800); // shows only at x < 100
+    // A note with the desktop flag too, so that it shows outside the area.
+    Window(a, note, 0, 300, 300, 50, 50, false);
+    a.Send(Msg(kSetDesktopFlag).u32(note).s32(-5).s32(0).s32(20).s32(800));
+    a.Send(Msg(kMapWindow).u32(note).byte(0));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{desk, app, note}));
+    // What the note uncovers lies outside the work area: the application
+    // does not show there, and the desktop window is covered by it.
+    a.Send(Msg(kUnmapWindow).u32(note).byte(0));
+    EXPECT_TRUE(Draws(a).empty());
+    // Moved into the work area, the note uncovers a part of the application.
+    a.Send(Msg(kMoveWindow).u32(note).s32(-280).s32(0).byte(1));
+    a.Send(Msg(kMapWindow).u32(note).byte(0));
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{note});
+    a.Send(Msg(kUnmapWindow).u32(note).byte(0));
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{app});
 }
 
 } // namespace
