@@ -318,14 +318,19 @@ void SS_DestroyClientWindows(SSClient* client) {
     }
     // Then each subtree that the connection's windows head is destroyed:
     // top-level windows, and also windows nested in another client's window,
-    // which would otherwise stay in the tree with an owner that is gone.
-    auto ownedByClient = [client](const SSWindow* w) { return w != g_rootWindow && w->owner == client; };
+    // which would otherwise stay in the tree with an owner that is gone. One
+    // walk of the tree that does not enter the subtrees found.
     std::vector<SSWindow*> heads;
-    for (SSWindow* w : owned) {
-        bool nested = false;
-        for (SSWindow* a = w->parent; a && !nested; a = a->parent)
-            nested = ownedByClient(a);
-        if (!nested) heads.push_back(w);
+    for (SSWindow* x = g_rootWindow->firstChild; x;) {
+        bool head = x->owner == client;
+        if (head) heads.push_back(x);
+        if (!head && x->firstChild) {
+            x = x->firstChild;
+            continue;
+        }
+        while (x != g_rootWindow && !x->nextSibling)
+            x = x->parent;
+        x = x == g_rootWindow ? nullptr : x->nextSibling;
     }
     for (SSWindow* w : heads)
         SS_DestroyWindow(w);

@@ -817,3 +817,28 @@ TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowTest, ADisconnectTearsDownDeepChainsOfAlternatingOwners) {
+    FakeClient x, y;
+    // y's window at the top, then x, y, x, ... nested 6000 deep.
+    uint32_t parent = 0;
+    for (uint32_t i = 0; i < 6000; ++i) {
+        FakeClient& owner = (i % 2 == 0) ? y : x;
+        uint32_t id = 0x300000 + i;
+        Req(owner, kCreate, {id, parent, 1, 1, 50, 50, 0, 1});
+        Req(owner, kMap, {id, 1});
+        parent = id;
+    }
+    x.c.dead = true;
+    SS_DestroyClientWindows(&x.c);
+    // Only y's top window is left: everything under x's first window went.
+    EXPECT_EQ(SS_WindowCount(), 1);
+    ASSERT_NE(SS_FindWindow(0x300000), nullptr);
+    EXPECT_EQ(SS_FindWindow(0x300000)->firstChild, nullptr);
+    EXPECT_EQ(SS_FindWindow(0x300002), nullptr);
+    y.Events();
+}
+
+} // namespace
