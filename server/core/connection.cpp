@@ -236,6 +236,14 @@ void SS_AcceptClient(int listenFd, bool /*local*/) {
     // Every connection is read without blocking: a client that stalls in
     // the middle of a request must not hold the server up.
     SetNonBlocking(fd);
+    SSClient* c = SS_AddClient(fd);
+    static uint8_t sysinfo[proto::sysinfo::kFixedSize + proto::sysinfo::kMaxCharInfo];
+    uint32_t length = SS_BuildSysInfo(sysinfo, g_serial);
+    ++g_serial;
+    SS_Send(c, sysinfo, length);
+}
+
+SSClient* SS_AddClient(int fd) {
     SSClient* c = new SSClient{};
     c->fd = fd;
     c->prev = g_clientTail;
@@ -245,11 +253,7 @@ void SS_AcceptClient(int listenFd, bool /*local*/) {
         g_clientHead = c;
     g_clientTail = c;
     ++g_clientCount;
-
-    static uint8_t sysinfo[proto::sysinfo::kFixedSize + proto::sysinfo::kMaxCharInfo];
-    uint32_t length = SS_BuildSysInfo(sysinfo, g_serial);
-    ++g_serial;
-    SS_Send(c, sysinfo, length);
+    return c;
 }
 
 void SS_AcceptKeyChannel() {

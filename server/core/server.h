@@ -79,6 +79,10 @@ extern uint8_t g_sendBuffer[proto::kMaxMessage];
 // that lets too much pile up is torn down.
 void SS_Send(SSClient* client, const uint8_t* msg, uint32_t length);
 
+// Makes a connection record for an accepted descriptor and appends it to
+// the list (no SysInfo is sent).
+SSClient* SS_AddClient(int fd);
+
 // Program lookup: the first connection whose name equals or contains `name`.
 SSClient* SS_FindProgram(const char* name);
 

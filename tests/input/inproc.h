@@ -158,16 +158,8 @@ inline SSClient* InputTest::NewClient(const char* name) {
     EXPECT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv));
     fcntl(sv[0], F_SETFL, O_NONBLOCK);
     fcntl(sv[1], F_SETFL, O_NONBLOCK);
-    SSClient* c = new SSClient{};
-    c->fd = sv[0];
+    SSClient* c = SS_AddClient(sv[0]);
     strncpy(c->name, name, sizeof c->name - 1);
-    c->prev = g_clientTail;
-    if (g_clientTail)
-        g_clientTail->next = c;
-    else
-        g_clientHead = c;
-    g_clientTail = c;
-    ++g_clientCount;
     clients_.push_back(c);
     peers_.push_back(sv[1]);
     return c;
