@@ -11,7 +11,6 @@ volatile sig_atomic_t g_quit = 0;
 int g_updateWaitTime = 500;
 int g_keyTime = 800;
 int g_sleepTimeout = 4000;
-uint8_t g_exposureRefreshOff = 0;
 uint8_t g_reloadSwitch = 1;
 uint8_t g_verticalScreen = 1;
 uint32_t g_serial = 1;

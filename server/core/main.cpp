@@ -45,7 +45,6 @@ void Initialise(int argc, char** argv) {
         fprintf(stderr, "winserver: cannot use the frame buffer, giving up\n");
         exit(1);
     }
-    g_exposureRefreshOff = uint8_t(SS_ReadConfigNumber("/home/refresh.txt", 0, 0));
     SS_ReadSleepTime();
     if (!SS_CreateEndpoints()) {
         fprintf(stderr, "winserver: cannot create the local endpoint %s\n", eink::Path("/tmp/.commfile").c_str());

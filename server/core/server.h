@@ -16,7 +16,6 @@ extern volatile sig_atomic_t g_quit; // leave the main loop
 extern int g_updateWaitTime;         // ms, 100..9999
 extern int g_keyTime;                // ms, 0..5000
 extern int g_sleepTimeout;           // ms
-extern uint8_t g_exposureRefreshOff; // "/home/refresh.txt", low 8 bits
 extern uint8_t g_reloadSwitch;       // cleared by the first SleepReply
 extern uint8_t g_verticalScreen;     // "eserver" messages
 extern uint32_t g_serial;            // next connection serial, from 1

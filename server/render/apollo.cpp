@@ -192,7 +192,6 @@ bool InitScreen() {
         PushScreen();
 
     g_refreshFileValue = uint8_t(SS_ReadConfigNumber("/home/refresh.txt", 0, 0));
-    g_exposureRefreshOff = g_refreshFileValue;
     return true;
 }
 
