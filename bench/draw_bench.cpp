@@ -7,152 +7,28 @@
 //
 // Every winserver request is written with its own write(), as libgui does;
 // a QueryProgram, which the server answers, closes each timed batch.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/handlers.h"
 #include "render/apollo.h"
 #include "window/sswindow.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<uint8_t>;
-
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-// One request: header (type, total length), then 32-bit little-endian words
-// and an optional raw tail.
-Bytes Request(uint8_t type, const std::vector<uint32_t>& words, const Bytes& tail = {}) {
-    Bytes b(4, 0);
-    for (uint32_t w : words)
-        for (int i = 0; i < 4; ++i)
-            b.push_back(uint8_t(w >> (8 * i)));
-    b.insert(b.end(), tail.begin(), tail.end());
-    uint32_t header = uint32_t(b.size()) << 8 | type;
-    for (int i = 0; i < 4; ++i)
-        b[size_t(i)] = uint8_t(header >> (8 * i));
-    return b;
-}
-
-bool WriteAll(int fd, const void* p, size_t n) {
-    const uint8_t* c = static_cast<const uint8_t*>(p);
-    while (n > 0) {
-        ssize_t w = write(fd, c, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        c += w;
-        n -= size_t(w);
-    }
-    return true;
-}
-
-bool ReadAll(int fd, void* p, size_t n) {
-    uint8_t* c = static_cast<uint8_t*>(p);
-    while (n > 0) {
-        ssize_t r = read(fd, c, n);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        c += r;
-        n -= size_t(r);
-    }
-    return true;
-}
-
-int ReadMessage(int fd, Bytes& body) {
-    uint8_t h[4];
-    if (!ReadAll(fd, h, 4)) return -1;
-    uint32_t header = uint32_t(h[0]) | uint32_t(h[1]) << 8 | uint32_t(h[2]) << 16 | uint32_t(h[3]) << 24;
-    if ((header >> 8) < 4) return -1;
-    body.resize((header >> 8) - 4);
-    return ReadAll(fd, body.data(), body.size()) ? int(header & 0xFF) : -1;
-}
-
-// QueryProgram of "": answered, so everything written before has run.
-bool Sync(int fd) {
-    Bytes q = Request(124, std::vector<uint32_t>(9, 0));
-    if (!WriteAll(fd, q.data(), q.size())) return false;
-    Bytes body;
-    for (;;) {
-        int t = ReadMessage(fd, body);
-        if (t < 0) return false;
-        if (t == 124) return true;
-    }
-}
-
-std::string MakeRoot() {
-    char tmpl[] = "/tmp/eink-drawbench-XXXXXX";
-    if (!mkdtemp(tmpl)) return "";
-    std::string root = tmpl;
-    for (const char* d : {"/dev", "/dev/input", "/home", "/tmp", "/proc", "/mnt", "/mnt/us", "/sys", "/sys/power"})
-        mkdir((root + d).c_str(), 0755);
-    std::string zeros(600 * 800 / 2, '\0');
-    if (FILE* f = fopen((root + "/dev/fb0").c_str(), "wb")) {
-        fwrite(zeros.data(), 1, zeros.size(), f);
-        fclose(f);
-    }
-    for (const char* name : {"/proc/keypad", "/proc/fiveway"})
-        if (FILE* f = fopen((root + name).c_str(), "w")) fclose(f);
-    return root;
-}
-
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t l = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &l);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
-pid_t StartServer(const std::string& root) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        setenv("EINK_ROOT", root.c_str(), 1);
-        setenv("EINK_PORT", std::to_string(FreePort()).c_str(), 1);
-        setenv("EINK_KEY_PORT", std::to_string(FreePort()).c_str(), 1);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execl(WINSERVER_PATH, WINSERVER_PATH, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
-int Connect(const std::string& path) {
-    for (int i = 0; i < 200; ++i) {
-        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un a{};
-        a.sun_family = AF_UNIX;
-        snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
-        if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
-        close(fd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
-}
+using namespace bench;
 
 // One benchmarked operation: the messages that make one operation (one
 // request, or the rows of one image), and x11perf's test for it.
@@ -212,38 +88,19 @@ double SocketFloor(size_t size, double seconds) {
 // x11perf's rates (operations per second) by test name, or an empty map.
 std::map<std::string, double> XvfbRates(const std::vector<Op>& ops) {
     std::map<std::string, double> rates;
-    if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/x11perf", X_OK) != 0) {
-        printf("Xvfb or x11perf missing (packages xvfb, x11-apps): no reference column\n");
-        return rates;
-    }
+    if (!HaveXTools()) return rates;
     int display = 140 + int(getpid() % 50);
-    pid_t x = fork();
-    if (x == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::string d = ":" + std::to_string(display);
-        execl("/usr/bin/Xvfb", "Xvfb", d.c_str(), "-screen", "0", "600x800x8", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    pid_t x = StartXvfb(display);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     for (const Op& op : ops) {
-        std::string cmd =
-            "DISPLAY=:" + std::to_string(display) + " x11perf -repeat 2 -time 1 -" + op.x11perf + " 2>/dev/null";
-        FILE* p = popen(cmd.c_str(), "r");
-        if (!p) continue;
-        char line[512];
         double rate = 0;
-        while (fgets(line, sizeof line, p)) {
-            const char* open = strchr(line, '(');
-            if (strstr(line, "reps @") && open) rate = atof(open + 1); // the last line is the average
+        for (const std::string& line : X11perfLines(display, std::string("-repeat 2 -time 1 -") + op.x11perf)) {
+            const char* open = strchr(line.c_str(), '(');
+            if (line.find("reps @") != std::string::npos && open) rate = atof(open + 1); // the last line is the average
         }
-        pclose(p);
         rates[op.x11perf] = rate;
     }
-    kill(x, SIGTERM);
-    waitpid(x, nullptr, 0);
+    StopServer(x, SIGTERM);
     return rates;
 }
 
@@ -274,18 +131,13 @@ int main(int argc, char** argv) {
     if (seconds < 0.05) seconds = 0.05;
     signal(SIGPIPE, SIG_IGN);
 
-    std::string root = MakeRoot();
+    std::string root = MakeRoot("drawbench");
     if (root.empty()) return 1;
     pid_t server = StartServer(root);
-    int fd = Connect(root + "/tmp/.commfile");
     Bytes sysinfo;
-    if (fd < 0 || ReadMessage(fd, sysinfo) != 1) {
-        fprintf(stderr, "cannot reach winserver\n");
-        kill(server, SIGKILL);
-        return 1;
-    }
-    uint32_t base = uint32_t(sysinfo[28]) | uint32_t(sysinfo[29]) << 8 | uint32_t(sysinfo[30]) << 16 |
-                    uint32_t(sysinfo[31]) << 24; // offset 32 of the message
+    int fd = ConnectAndReadSysInfo(root, server, sysinfo);
+    if (fd < 0) return 1;
+    uint32_t base = IdBase(sysinfo);
     const uint32_t win = base + 1, pix = base + 2, src = base + 3, dst = base + 4;
     for (const Bytes& m :
          {Request(1, {win, 0, 0, 0, 600, 800, 255, 1}), Request(5, {win, 0}), Request(10, {pix, 600, 800, 8}),
@@ -324,8 +176,7 @@ int main(int argc, char** argv) {
     for (const Op& op : ops)
         ours.push_back(ServerRate(fd, op, seconds));
     close(fd);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    StopServer(server, SIGTERM);
 
     // The same requests in this process, on a screen image of its own.
     static uint8_t screen[600 * 800], front[600 * 800];
@@ -361,7 +212,6 @@ int main(int argc, char** argv) {
         if (ops[i].messages.size() == 1 && ops[i].messages[0].size() <= 44)
             printf("%-36s %5.0f%% of the floor (%zu-byte request)\n", ops[i].name, 100.0 * ours[i] / floor28,
                    ops[i].messages[0].size());
-    std::string rm = "rm -rf '" + root + "'";
-    if (system(rm.c_str()) != 0) fprintf(stderr, "could not remove %s\n", root.c_str());
+    RemoveRoot(root);
     return 0;
 }

@@ -9,13 +9,8 @@
 // 2. Whole requests to the real winserver on an emulated root: NC_FillRect
 //    through a libgui connection (egui_init, one write per request, a program
 //    query closing each batch) against precomputed bytes written the same way.
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,17 +20,16 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "egui.h"
 #include "runtime/nc_pack.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // Calls per second of `op` over at least `seconds`, in doubling batches.
 double Rate(const std::function<void(long)>& op, double seconds) {
@@ -129,50 +123,12 @@ void PackingAlone(double seconds) {
     printf("FillRectWGradient packing: packer %12.0f/s   by hand %12.0f/s   ratio %.2f\n", packed, hand, packed / hand);
 }
 
-std::string MakeRoot() {
-    char tmpl[] = "/tmp/eink-ncbench-XXXXXX";
-    if (!mkdtemp(tmpl)) return "";
-    std::string root = tmpl;
-    for (const char* d : {"/dev", "/dev/input", "/home", "/tmp", "/proc", "/mnt", "/mnt/us", "/sys", "/sys/power"})
-        mkdir((root + d).c_str(), 0755);
-    std::string zeros(600 * 800 / 2, '\0');
-    if (FILE* f = fopen((root + "/dev/fb0").c_str(), "wb")) {
-        fwrite(zeros.data(), 1, zeros.size(), f);
-        fclose(f);
-    }
-    for (const char* name : {"/proc/keypad", "/proc/fiveway"})
-        if (FILE* f = fopen((root + name).c_str(), "w")) fclose(f);
-    return root;
-}
-
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t l = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &l);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
 // Each batch ends with a program query, which the server answers after
 // executing everything written before it.
 void ThroughTheServer(double seconds) {
-    std::string root = MakeRoot();
+    std::string root = bench::MakeRoot("ncbench");
     if (root.empty()) return;
-    pid_t server = fork();
-    if (server == 0) {
-        setenv("EINK_ROOT", root.c_str(), 1);
-        setenv("EINK_PORT", std::to_string(FreePort()).c_str(), 1);
-        setenv("EINK_KEY_PORT", std::to_string(FreePort()).c_str(), 1);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execl(WINSERVER_PATH, WINSERVER_PATH, static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    pid_t server = bench::StartServer(root);
     setenv("EINK_ROOT", root.c_str(), 1);
     std::string sock = root + "/tmp/.commfile";
     for (int i = 0; i < 200 && access(sock.c_str(), F_OK) != 0; ++i)
@@ -191,8 +147,7 @@ void ThroughTheServer(double seconds) {
     dup2(out, 1);
     if (!ok) {
         printf("winserver did not come up\n");
-        kill(server, SIGKILL);
-        waitpid(server, nullptr, 0);
+        bench::StopServer(server, SIGKILL);
         return;
     }
     unsigned long pixmap = GetProgramIdBase();
@@ -222,11 +177,9 @@ void ThroughTheServer(double seconds) {
 
     NC_RequestClose();
     CloseConnection();
-    kill(server, SIGKILL);
-    waitpid(server, nullptr, 0);
+    bench::StopServer(server, SIGKILL);
     signal(SIGCHLD, SIG_DFL); // egui_init ignores it, which system() cannot live with
-    std::string cmd = "rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0) fprintf(stderr, "could not remove %s\n", root.c_str());
+    bench::RemoveRoot(root);
 }
 
 } // namespace

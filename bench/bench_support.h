@@ -1,0 +1,233 @@
+// Set-up shared by the benchmarks that talk to a real winserver: an emulated
+// root, the server started in it on free ports, a socket connection with
+// request bytes built by hand, and Xvfb for x11perf's reference figures.
+// Header-only because every .cpp in bench/ becomes a program of its own.
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<uint8_t>;
+
+inline double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+// One request: header (type, total length), then 32-bit little-endian words
+// and an optional raw tail.
+inline Bytes Request(uint8_t type, const std::vector<uint32_t>& words, const uint8_t* tail, size_t tailSize) {
+    Bytes b(4, 0);
+    for (uint32_t w : words)
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(w >> (8 * i)));
+    b.insert(b.end(), tail, tail + tailSize);
+    uint32_t header = uint32_t(b.size()) << 8 | type;
+    for (int i = 0; i < 4; ++i)
+        b[size_t(i)] = uint8_t(header >> (8 * i));
+    return b;
+}
+
+inline Bytes Request(uint8_t type, const std::vector<uint32_t>& words, const Bytes& tail = {}) {
+    return Request(type, words, tail.data(), tail.size());
+}
+
+inline Bytes Request(uint8_t type, const std::vector<uint32_t>& words, const std::string& tail) {
+    return Request(type, words, reinterpret_cast<const uint8_t*>(tail.data()), tail.size());
+}
+
+// Little-endian word at `offset` of a message body.
+inline uint32_t Get32(const Bytes& b, size_t offset) {
+    return uint32_t(b[offset]) | uint32_t(b[offset + 1]) << 8 | uint32_t(b[offset + 2]) << 16 |
+           uint32_t(b[offset + 3]) << 24;
+}
+
+inline bool WriteAll(int fd, const void* p, size_t n) {
+    const uint8_t* c = static_cast<const uint8_t*>(p);
+    while (n > 0) {
+        ssize_t w = write(fd, c, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        c += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+inline bool ReadAll(int fd, void* p, size_t n) {
+    uint8_t* c = static_cast<uint8_t*>(p);
+    while (n > 0) {
+        ssize_t r = read(fd, c, n);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        c += r;
+        n -= size_t(r);
+    }
+    return true;
+}
+
+// Reads one message into `body` (header stripped); returns its type, or -1.
+inline int ReadMessage(int fd, Bytes& body) {
+    uint8_t h[4];
+    if (!ReadAll(fd, h, 4)) return -1;
+    uint32_t header = uint32_t(h[0]) | uint32_t(h[1]) << 8 | uint32_t(h[2]) << 16 | uint32_t(h[3]) << 24;
+    if ((header >> 8) < 4) return -1;
+    body.resize((header >> 8) - 4);
+    return ReadAll(fd, body.data(), body.size()) ? int(header & 0xFF) : -1;
+}
+
+// QueryProgram of "": answered, so everything written before has run.
+inline bool Sync(int fd) {
+    Bytes q = Request(124, std::vector<uint32_t>(9, 0));
+    if (!WriteAll(fd, q.data(), q.size())) return false;
+    Bytes body;
+    for (;;) {
+        int t = ReadMessage(fd, body);
+        if (t < 0) return false;
+        if (t == 124) return true;
+    }
+}
+
+// A fresh emulated root /tmp/eink-<name>-XXXXXX with the device files the
+// server opens, plus `extraDirs` (parents first); "" on failure.
+inline std::string MakeRoot(const std::string& name, std::initializer_list<const char*> extraDirs = {}) {
+    std::string tmpl = "/tmp/eink-" + name + "-XXXXXX";
+    if (!mkdtemp(&tmpl[0])) return "";
+    const std::string& root = tmpl;
+    for (const char* d : {"/dev", "/dev/input", "/home", "/tmp", "/proc", "/mnt", "/mnt/us", "/sys", "/sys/power"})
+        mkdir((root + d).c_str(), 0755);
+    for (const char* d : extraDirs)
+        mkdir((root + d).c_str(), 0755);
+    std::string zeros(600 * 800 / 2, '\0');
+    if (FILE* f = fopen((root + "/dev/fb0").c_str(), "wb")) {
+        fwrite(zeros.data(), 1, zeros.size(), f);
+        fclose(f);
+    }
+    for (const char* file : {"/proc/keypad", "/proc/fiveway"})
+        if (FILE* f = fopen((root + file).c_str(), "w")) fclose(f);
+    return root;
+}
+
+inline void RemoveRoot(const std::string& root) {
+    std::string rm = "rm -rf '" + root + "'";
+    if (system(rm.c_str()) != 0) fprintf(stderr, "could not remove %s\n", root.c_str());
+}
+
+inline int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t l = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &l);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+// winserver on `root` with free ports, its output thrown away.
+inline pid_t StartServer(const std::string& root) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("EINK_ROOT", root.c_str(), 1);
+        setenv("EINK_PORT", std::to_string(FreePort()).c_str(), 1);
+        setenv("EINK_KEY_PORT", std::to_string(FreePort()).c_str(), 1);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(WINSERVER_PATH, WINSERVER_PATH, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+inline void StopServer(pid_t pid, int sig) {
+    kill(pid, sig);
+    waitpid(pid, nullptr, 0);
+}
+
+// Connects to the server's socket, retrying for up to 10 s while it starts.
+inline int Connect(const std::string& path) {
+    for (int i = 0; i < 200; ++i) {
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
+        if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+        close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+}
+
+// Connects to the server of `root` and reads its SysInfo message; -1 (the
+// server killed, a line on stderr) when it cannot be reached.
+inline int ConnectAndReadSysInfo(const std::string& root, pid_t server, Bytes& sysinfo) {
+    int fd = Connect(root + "/tmp/.commfile");
+    if (fd < 0 || ReadMessage(fd, sysinfo) != 1) {
+        fprintf(stderr, "cannot reach winserver\n");
+        kill(server, SIGKILL);
+        return -1;
+    }
+    return fd;
+}
+
+// The resource id base of a SysInfo body (offset 32 of the message).
+inline uint32_t IdBase(const Bytes& sysinfo) { return Get32(sysinfo, 28); }
+
+// True when Xvfb and x11perf are installed; says so on stdout otherwise.
+inline bool HaveXTools() {
+    if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/x11perf", X_OK) != 0) {
+        printf("Xvfb or x11perf missing (packages xvfb, x11-apps): no reference column\n");
+        return false;
+    }
+    return true;
+}
+
+// Xvfb on `display`, 600 x 800 at depth 8, silent; stop it with StopServer.
+inline pid_t StartXvfb(int display) {
+    pid_t x = fork();
+    if (x == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::string d = ":" + std::to_string(display);
+        execl("/usr/bin/Xvfb", "Xvfb", d.c_str(), "-screen", "0", "600x800x8", "-nolisten", "tcp",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return x;
+}
+
+// The lines x11perf prints for `args` on `display`.
+inline std::vector<std::string> X11perfLines(int display, const std::string& args) {
+    std::vector<std::string> lines;
+    std::string cmd = "DISPLAY=:" + std::to_string(display) + " x11perf " + args + " 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return lines;
+    char line[512];
+    while (fgets(line, sizeof line, p))
+        lines.push_back(line);
+    pclose(p);
+    return lines;
+}
+
+} // namespace bench
