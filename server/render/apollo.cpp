@@ -287,8 +287,12 @@ void PushScreen() {
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     pthread_t thread;
-    if (pthread_create(&thread, &attr, PushThread, nullptr) != 0) s_pushRunning.store(false);
+    bool started = pthread_create(&thread, &attr, PushThread, nullptr) == 0;
     pthread_attr_destroy(&attr);
+    // The policy has already counted this push as done (pending drawing and
+    // a forced push are consumed): without a thread, push from here rather
+    // than lose the update.
+    if (!started) PushThread(nullptr);
 }
 
 bool SS_PushRunning() { return s_pushRunning.load(); }

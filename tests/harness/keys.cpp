@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "harness/panel.h"
 #include "harness/server_process.h"
 
 namespace testing_eink {
@@ -87,6 +88,19 @@ bool EventDevice::Hold(uint16_t code, int repeats) {
     if (!Press(code)) return false;
     for (int i = 0; i < repeats; ++i)
         if (!Repeat(code)) return false;
+    return true;
+}
+
+bool LockHostAndSettle(EventDevice& device, const EinkRoot& root, int repeats, int firstPushMs) {
+    size_t n = PanelUpdates(root).size();
+    if (!device.Hold(32, repeats) || !device.Release(32)) return false;
+    if (!WaitPanelUpdates(root, n + 1, firstPushMs)) return false;
+    // The forced push is due at most about 1.3 s after the lock (its one
+    // second plus the main loop's tick), so a quiet 1.5 s means it is past.
+    n = PanelUpdates(root).size();
+    while (!NoPanelUpdateWithin(root, n, 1500))
+        n = PanelUpdates(root).size();
+    SleepMs(150); // the push thread's pause after its update command
     return true;
 }
 

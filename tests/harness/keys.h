@@ -49,6 +49,16 @@ private:
     int fd_ = -1;
 };
 
+// Long-presses the lock key on `device` (press, `repeats` repeats, release) so
+// that the server takes the keys and the panel, then waits until the pushes
+// that the lock causes are over: drawing pending since start-up goes out once
+// quiet, the lock's forced full push about a second after the lock. False when
+// no new panel update came within `firstPushMs`. Waiting for the first update
+// alone would let the forced push land in the middle of what the test does
+// next; the bound is generous because the wait ends as soon as the line is
+// there, and on a loaded machine the push's file writes can stall.
+bool LockHostAndSettle(EventDevice& device, const EinkRoot& root, int repeats = 1, int firstPushMs = 15000);
+
 // The key channel: a TCP connection to the server's key port, one byte per key.
 class KeyChannel {
 public:

@@ -21,9 +21,7 @@ protected:
         MakeEventFifos(root);
         ASSERT_TRUE(server.Start()) << server.Output();
         ASSERT_TRUE(event0.Open()) << server.Output();
-        ASSERT_TRUE(event0.Hold(32, 1));
-        ASSERT_TRUE(event0.Release(32));
-        ASSERT_TRUE(WaitPanelUpdates(root, 1, 5000)) << "the lock's forced push\n" << server.Output();
+        ASSERT_TRUE(LockHostAndSettle(event0, root)) << "the lock's pushes\n" << server.Output();
         ASSERT_TRUE(c.Open(server.socketPath()));
     }
     // A forced push, and the panel as it left it.

@@ -42,11 +42,8 @@ protected:
         MakeEventFifos(root);
         ASSERT_TRUE(server.Start(args)) << server.Output();
         ASSERT_TRUE(event0.Open()) << server.Output();
-        ASSERT_TRUE(event0.Hold(32, 3));
-        ASSERT_TRUE(event0.Release(32));
+        ASSERT_TRUE(LockHostAndSettle(event0, root, 3)) << "the lock's pushes\n" << server.Output();
         ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
-        ASSERT_TRUE(WaitPanelUpdates(root, 1, 5000)) << "the lock's forced push\n" << server.Output();
-        SleepMs(200); // the push thread's pause
         ASSERT_TRUE(c.Open(server.socketPath()));
     }
     size_t Updates() { return PanelUpdates(root).size(); }

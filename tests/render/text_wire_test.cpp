@@ -440,11 +440,8 @@ TEST_F(TextWire, TextCopiedToAWindowShowsOnThePanel) {
     EventDevice keys(root, 0);
     ASSERT_TRUE(keys.Open());
     // A long press of the lock key gives the keys and the panel to the server.
-    ASSERT_TRUE(keys.Hold(32, 3));
-    ASSERT_TRUE(keys.Release(32));
+    ASSERT_TRUE(LockHostAndSettle(keys, root, 3)) << server.Output();
     ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
-    ASSERT_TRUE(WaitPanelUpdates(root, 1, 5000)) << server.Output();
-    SleepMs(200);
     ASSERT_TRUE(client.Open(server.socketPath()));
 
     const int x0 = 40, y0 = 100, w = 240, h = 60;
