@@ -11,10 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include "harness/fonts.h"
+#include "harness/ref_text.h"
 #include "render/fonts.h"
 
 using namespace testing_eink;
@@ -23,49 +21,10 @@ namespace {
 
 const std::string& g_root = InProcessRoot();
 
-struct Image {
-    int w, h;
-    std::vector<uint8_t> px;
-    Image(int w_, int h_, uint8_t fill) : w(w_), h(h_), px(size_t(w_) * size_t(h_), fill) {}
+// The expected images, with a view of their pixels for the font module.
+struct Image : RefImage {
+    using RefImage::RefImage;
     SSTextTarget target() { return SSTextTarget{px.data(), w, h, w}; }
-    uint8_t at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
-};
-
-// FreeType opened by the test itself.
-struct RefFace {
-    FT_Library lib = nullptr;
-    FT_Face face = nullptr;
-    RefFace(const char* path, int size) {
-        EXPECT_EQ(FT_Init_FreeType(&lib), 0);
-        EXPECT_EQ(FT_New_Face(lib, path, 0, &face), 0);
-        EXPECT_EQ(FT_Set_Pixel_Sizes(face, FT_UInt(size), 0), 0);
-        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    }
-    ~RefFace() {
-        FT_Done_Face(face);
-        FT_Done_FreeType(lib);
-    }
-    // Expected image of one character drawn at (x, y) over `background`
-    // in `pixel`, with the blend written out by hand; returns the advance.
-    int Draw(Image& img, uint32_t code, int x, int y, int pixel) {
-        FT_UInt index = FT_Get_Char_Index(face, code);
-        EXPECT_NE(index, 0u) << "no glyph for " << code;
-        EXPECT_EQ(FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP), 0);
-        const FT_Bitmap& bm = face->glyph->bitmap;
-        EXPECT_EQ(bm.pixel_mode, FT_PIXEL_MODE_GRAY);
-        for (unsigned i = 0; i < bm.rows; i++) {
-            for (unsigned j = 0; j < bm.width; j++) {
-                int a = bm.buffer[int(i) * bm.pitch + int(j)];
-                int px = x + face->glyph->bitmap_left + int(j), py = y - face->glyph->bitmap_top + int(i);
-                if (a == 0 || px < 0 || py < 0 || px >= img.w || py >= img.h) continue;
-                int old = img.px[size_t(py) * size_t(img.w) + size_t(px)];
-                int d = (pixel - old) * a;
-                int q = d >= 0 ? d / 256 : -((-d + 255) / 256); // floor
-                img.px[size_t(py) * size_t(img.w) + size_t(px)] = uint8_t(old + q);
-            }
-        }
-        return int(face->glyph->advance.x / 64);
-    }
 };
 
 int DiffCount(const Image& a, const Image& b) {

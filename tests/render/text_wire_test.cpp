@@ -8,13 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include "harness/eink_root.h"
 #include "harness/fonts.h"
 #include "harness/keys.h"
 #include "harness/panel.h"
+#include "harness/ref_text.h"
 #include "harness/server_process.h"
 #include "harness/wire_client.h"
 
@@ -28,14 +26,7 @@ constexpr uint8_t kCreateWindow = 1, kMapWindow = 5, kCopyAreaP2W = 13, kFillRec
 constexpr uint8_t kCreatePixmap = 10, kUpdatePixmap = 12, kTextOutS = 102, kTextOutD = 103, kTextOutSimple = 105,
                   kCreateFont = 114, kTextOutDemo = 116, kTextOutSingle = 119, kTextOutDouble = 120, kSavePixmap = 254;
 
-struct Image {
-    int w = 0, h = 0;
-    std::vector<uint8_t> px;
-    Image() = default;
-    Image(int w_, int h_, uint8_t fill) : w(w_), h(h_), px(size_t(w_) * size_t(h_), fill) {}
-    uint8_t at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
-    bool operator==(const Image& o) const { return w == o.w && h == o.h && px == o.px; }
-};
+using Image = RefImage;
 
 int Changed(const Image& img, uint8_t fill) {
     int n = 0;
@@ -43,46 +34,6 @@ int Changed(const Image& img, uint8_t fill) {
         n += p != fill;
     return n;
 }
-
-// FreeType opened by the test: the expected image of a string, the pen
-// moving by `advances` when given, else by FreeType's own advances.
-struct RefFace {
-    FT_Library lib = nullptr;
-    FT_Face face = nullptr;
-    RefFace(const char* path, int size) {
-        EXPECT_EQ(FT_Init_FreeType(&lib), 0);
-        EXPECT_EQ(FT_New_Face(lib, path, 0, &face), 0);
-        EXPECT_EQ(FT_Set_Pixel_Sizes(face, FT_UInt(size), 0), 0);
-        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    }
-    ~RefFace() {
-        FT_Done_Face(face);
-        FT_Done_FreeType(lib);
-    }
-    int Draw(Image& img, uint32_t code, int x, int y, int pixel) {
-        FT_UInt index = FT_Get_Char_Index(face, code);
-        EXPECT_NE(index, 0u);
-        EXPECT_EQ(FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP), 0);
-        const FT_Bitmap& bm = face->glyph->bitmap;
-        for (unsigned i = 0; i < bm.rows; i++) {
-            for (unsigned j = 0; j < bm.width; j++) {
-                int a = bm.buffer[int(i) * bm.pitch + int(j)];
-                int px = x + face->glyph->bitmap_left + int(j), py = y - face->glyph->bitmap_top + int(i);
-                if (a == 0 || px < 0 || py < 0 || px >= img.w || py >= img.h) continue;
-                uint8_t& p = img.px[size_t(py) * size_t(img.w) + size_t(px)];
-                int d = (pixel - p) * a;
-                p = uint8_t(p + (d >= 0 ? d / 256 : -((-d + 255) / 256)));
-            }
-        }
-        return int(face->glyph->advance.x / 64);
-    }
-    Image Text(int w, int h, uint8_t fill, const std::vector<uint32_t>& codes, int x, int y, int pixel) {
-        Image img(w, h, fill);
-        for (uint32_t c : codes)
-            x += Draw(img, c, x, y, pixel);
-        return img;
-    }
-};
 
 std::vector<uint32_t> Codes(const std::string& ascii) { return std::vector<uint32_t>(ascii.begin(), ascii.end()); }
 
