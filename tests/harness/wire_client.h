@@ -12,6 +12,11 @@ namespace testing_eink {
 
 using Bytes = std::vector<uint8_t>;
 
+// A request as the server's dispatcher hands it to a handler in process: the
+// header, the 32-bit words, then the 256 zero bytes that every handler may
+// read into.
+std::vector<uint8_t> HandlerMessage(uint8_t op, const std::vector<uint32_t>& words);
+
 // Builds one message: header word (type in bits 0-7, total length in bits
 // 8-31), then the fields in order.
 class Msg {

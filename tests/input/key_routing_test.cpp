@@ -9,6 +9,7 @@
 
 #include "core/handlers.h"
 #include "core/server.h"
+#include "harness/wire_client.h"
 #include "input/inproc.h"
 #include "input/input.h"
 #include "render/apollo.h"
@@ -22,23 +23,9 @@ namespace {
 
 void SleepMs(int ms) { usleep(useconds_t(ms) * 1000); }
 
-// A request as the dispatcher hands it over: words after the header, with
-// the zero tail every handler may read into.
-std::vector<uint8_t> Request(uint8_t op, std::vector<uint32_t> words) {
-    std::vector<uint8_t> m(4 + 4 * words.size() + 256, 0);
-    uint32_t len = uint32_t(4 + 4 * words.size());
-    m[0] = op;
-    m[1] = uint8_t(len);
-    m[2] = uint8_t(len >> 8);
-    for (size_t i = 0; i < words.size(); ++i)
-        for (int b = 0; b < 4; ++b)
-            m[4 + 4 * i + b] = uint8_t(words[i] >> (8 * b));
-    return m;
-}
-
 void Call(void (*handler)(SSClient*, const uint8_t*, uint32_t), uint8_t op, std::vector<uint32_t> words,
           SSClient* c = nullptr) {
-    auto m = Request(op, words);
+    auto m = testing_eink::HandlerMessage(op, words);
     handler(c, m.data(), uint32_t(4 + 4 * words.size()));
 }
 

@@ -18,11 +18,13 @@
 #include "core/handlers.h"
 #include "core/server.h"
 #include "harness/panel.h"
+#include "harness/wire_client.h"
 #include "platform/einkroot.h"
 #include "platform/framebuffer.h"
 #include "render/apollo.h"
 
 using testing_eink::GreyToNibble;
+using testing_eink::HandlerMessage;
 
 namespace {
 
@@ -89,17 +91,6 @@ void StartStandard() {
     InitRefreshState();
 }
 
-std::vector<uint8_t> Request(uint8_t op, std::vector<uint32_t> words) {
-    std::vector<uint8_t> m(4 + 4 * words.size() + 256, 0);
-    uint32_t len = uint32_t(4 + 4 * words.size());
-    m[0] = op;
-    m[1] = uint8_t(len);
-    m[2] = uint8_t(len >> 8);
-    for (size_t i = 0; i < words.size(); ++i)
-        for (int b = 0; b < 4; ++b)
-            m[4 + 4 * i + b] = uint8_t(words[i] >> (8 * b));
-    return m;
-}
 uint32_t LengthOf(const std::vector<uint8_t>& m) { return m[1] | m[2] << 8; }
 
 } // namespace
@@ -214,7 +205,7 @@ TEST(Rotation, EachModePlacesALogicalPixelAtThePhysicalPositionOfTheTable) {
     SS_SetRotateMode(4);
     SS_SetRotateMode(0xFFFFFFFFu);
     EXPECT_EQ(g_rotateMode, 0);
-    auto req = Request(110, {3});
+    auto req = HandlerMessage(110, {3});
     HandleSetRotateMode(nullptr, req.data(), LengthOf(req));
     EXPECT_EQ(g_rotateMode, 3);
     EXPECT_EQ(SS_ScreenWidth(), 800);
@@ -269,7 +260,7 @@ TEST(NoticeBoxes, ShowOnlyWithTheVerticalScreenFlagAndStayUntilRedrawn) {
     };
 
     g_verticalScreen = 0;
-    auto on = Request(143, {1});
+    auto on = HandlerMessage(143, {1});
     HandleSetMsgMode(nullptr, on.data(), LengthOf(on));
     EXPECT_EQ(SS_MsgMode(), 1);
     CopyFB();
@@ -283,7 +274,7 @@ TEST(NoticeBoxes, ShowOnlyWithTheVerticalScreenFlagAndStayUntilRedrawn) {
 
     // Off: the box stays in the screen image until someone draws there.
     long long before = eink::NowMs();
-    auto off = Request(143, {0});
+    auto off = HandlerMessage(143, {0});
     HandleSetMsgMode(nullptr, off.data(), LengthOf(off));
     EXPECT_GE(SS_MsgModeEndMs(), before);
     CopyFB();
@@ -291,7 +282,7 @@ TEST(NoticeBoxes, ShowOnlyWithTheVerticalScreenFlagAndStayUntilRedrawn) {
 
     // Both modes: the storage-card notice is laid last.
     HandleSetMsgMode(nullptr, on.data(), LengthOf(on));
-    auto sd = Request(145, {2});
+    auto sd = HandlerMessage(145, {2});
     HandleSetSDMode(nullptr, sd.data(), LengthOf(sd));
     EXPECT_EQ(SS_SdMode(), 2);
     CopyFB();
@@ -308,7 +299,7 @@ TEST(NoticeBoxes, ShowOnlyWithTheVerticalScreenFlagAndStayUntilRedrawn) {
     EXPECT_EQ(NibbleAt(panel, 600, 500, 300), 3);
 
     HandleSetMsgMode(nullptr, off.data(), LengthOf(off));
-    auto sdOff = Request(145, {0});
+    auto sdOff = HandlerMessage(145, {0});
     HandleSetSDMode(nullptr, sdOff.data(), LengthOf(sdOff));
 }
 
@@ -385,7 +376,7 @@ TEST(RefreshRequests, SetTheSwitchesOfThePolicy) {
     StartStandard();
     refresh::State& s = SS_RefreshState();
     auto send = [](uint8_t op, std::vector<uint32_t> words, void (*h)(SSClient*, const uint8_t*, uint32_t)) {
-        auto m = Request(op, words);
+        auto m = HandlerMessage(op, words);
         h(nullptr, m.data(), LengthOf(m));
     };
     send(132, {99}, HandleSetUpdateWaitTime);
