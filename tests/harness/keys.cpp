@@ -97,9 +97,7 @@ bool LockHostAndSettle(EventDevice& device, const EinkRoot& root, int repeats, i
     if (!WaitPanelUpdates(root, n + 1, firstPushMs)) return false;
     // The forced push is due at most about 1.3 s after the lock (its one
     // second plus the main loop's tick), so a quiet 1.5 s means it is past.
-    n = PanelUpdates(root).size();
-    while (!NoPanelUpdateWithin(root, n, 1500))
-        n = PanelUpdates(root).size();
+    WaitPanelQuiet(root, 1500);
     SleepMs(150); // the push thread's pause after its update command
     return true;
 }

@@ -30,6 +30,13 @@ bool WaitPanelUpdates(const EinkRoot& root, size_t count, int timeoutMs) {
 
 bool NoPanelUpdateWithin(const EinkRoot& root, size_t count, int ms) { return !WaitPanelUpdates(root, count + 1, ms); }
 
+size_t WaitPanelQuiet(const EinkRoot& root, int quietMs) {
+    size_t n = PanelUpdates(root).size();
+    while (!NoPanelUpdateWithin(root, n, quietMs))
+        n = PanelUpdates(root).size();
+    return n;
+}
+
 PanelImage::PanelImage(const EinkRoot& root, int width, int height) : width_(width), height_(height) {
     std::string data = root.Read("/dev/fb0");
     bytes_.assign(data.begin(), data.end());

@@ -22,6 +22,10 @@ bool WaitPanelUpdates(const EinkRoot& root, size_t count, int timeoutMs = 5000);
 // check: pass a generous time).
 bool NoPanelUpdateWithin(const EinkRoot& root, size_t count, int ms);
 
+// Waits until no update line has come for `quietMs` (the pushes under way
+// are over); returns the number of lines then.
+size_t WaitPanelQuiet(const EinkRoot& root, int quietMs);
+
 // The panel memory as the server left it ("/dev/fb0").
 class PanelImage {
 public:

@@ -51,9 +51,7 @@ protected:
     // the screen dirty) are over.
     void Settle() {
         ASSERT_TRUE(c.Sync());
-        size_t n = Updates();
-        while (!NoPanelUpdateWithin(root, n, 1200))
-            n = Updates();
+        WaitPanelQuiet(root, 1200);
         SleepMs(150);
     }
     void Window(uint32_t id, int x, int y, int w, int h, uint8_t kind = 1) {

@@ -39,9 +39,7 @@ protected:
     // Waits until the pushes caused by what was sent are over.
     void Settle() {
         ASSERT_TRUE(c.Sync());
-        size_t n = Updates();
-        while (!NoPanelUpdateWithin(root, n, 1200))
-            n = Updates();
+        WaitPanelQuiet(root, 1200);
     }
     void Window(uint32_t id, int x, int y, int w, int h) {
         c.Send(Msg(kCreateWindow).u32(id).u32(0).s32(x).s32(y).s32(w).s32(h).u32(255).byte(1));

@@ -405,9 +405,7 @@ TEST_F(TextWire, TextCopiedToAWindowShowsOnThePanel) {
     Single(kTextOutSingle, pix, 0, 28, 6, 42, "Text \xE4\xB8\xAD\xE6\x96\x87", 0);
     ASSERT_TRUE(client.Sync());
     // Let the pushes that mapping caused finish first.
-    size_t n = PanelUpdates(root).size();
-    while (!NoPanelUpdateWithin(root, n, 1200))
-        n = PanelUpdates(root).size();
+    size_t n = WaitPanelQuiet(root, 1200);
     SleepMs(150);
 
     client.Send(Msg(kCopyAreaP2W).u32(pix).u32(win).u32(0).s32(0).s32(0).s32(w).s32(h).s32(0).s32(0).u32(0));
