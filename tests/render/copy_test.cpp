@@ -12,6 +12,7 @@
 
 #include "core/handlers.h"
 #include "core/server.h"
+#include "harness/dispatch.h"
 #include "harness/wire_client.h"
 #include "render/apollo.h"
 #include "render/refresh.h"
@@ -19,18 +20,13 @@
 #include "window/sswindow.h"
 
 using testing_eink::Bytes;
+using testing_eink::Dispatch;
 using testing_eink::Msg;
 
 namespace {
 
 enum : uint8_t { kCopyAreaP2W = 13, kCopyAreaP2WNormal = 141, kCopyAreaP2WLeft = 142 };
 constexpr int kW = 600, kH = 800;
-
-void Send(const Bytes& m) {
-    std::vector<uint8_t> buf(m);
-    buf.resize(m.size() + 256, 0);
-    SS_Dispatch(nullptr, buf.data(), uint32_t(m.size()));
-}
 
 Bytes Copy(uint8_t op, uint32_t pix, uint32_t win, uint32_t mask, int sx, int sy, int w, int h, int dx, int dy) {
     return Msg(op).u32(pix).u32(win).u32(mask).s32(sx).s32(sy).s32(w).s32(h).s32(dx).s32(dy).u32(0).done();
@@ -91,7 +87,7 @@ TEST_F(CopyTest, PlainCopyReportsTheWholeScreenOnceOrEachRectangleByTheRefreshFi
     Win(1, 0, 10, 10, 100, 100);
     Win(2, 0, 50, 50, 20, 20); // splits what 1 shows into several boxes
     Pix(7, 100, 100);
-    Send(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 100, 100, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 100, 100, 0, 0));
     EXPECT_EQ(Dirty(), 1u);
     EXPECT_EQ(At(10, 10), Val(0, 0));
     EXPECT_EQ(At(109, 109), Val(99, 99));
@@ -101,7 +97,7 @@ TEST_F(CopyTest, PlainCopyReportsTheWholeScreenOnceOrEachRectangleByTheRefreshFi
 
     g_refreshFileValue = 1;
     SS_RefreshState().dirtyCount = 0;
-    Send(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 100, 100, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 100, 100, 0, 0));
     const SSRegion* clip = SS_FindWindow(1)->clipWithoutChildren;
     ASSERT_NE(clip, nullptr);
     EXPECT_EQ(Dirty(), uint32_t(clip->count)); // one notice per copied box
@@ -114,7 +110,7 @@ TEST_F(CopyTest, MaskedCopyWritesTheMaskBitsInWindowCoordinatesAndReportsNothing
     SSPixmap* mask = SS_CreatePixmap(8, 16, 4, 1, nullptr);
     mask->d.pixels[0] = 0x01;         // row 0, column 0
     mask->d.pixels[2 * 2 + 1] = 0x80; // row 2, column 15
-    Send(Copy(kCopyAreaP2W, 7, 1, 8, 0, 0, 16, 4, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 1, 8, 0, 0, 16, 4, 0, 0));
     EXPECT_EQ(At(100, 200), Val(0, 0));
     EXPECT_EQ(At(115, 202), Val(15, 2));
     EXPECT_EQ(Changed(), 2);
@@ -126,18 +122,18 @@ TEST_F(CopyTest, ChildWindowsRecordTheirTopLevelAsAwaitedAndLongWaitSkipsHiddenO
     Win(2, 1, 10, 10, 50, 50);   // child of 1
     Win(3, 0, 300, 300, 50, 50); // topmost top-level
     Pix(7, 50, 50);
-    Send(Copy(kCopyAreaP2W, 7, 2, 0, 0, 0, 50, 50, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 2, 0, 0, 0, 50, 50, 0, 0));
     EXPECT_EQ(SS_AwaitedWindow(), 1u);
     EXPECT_EQ(At(10, 10), Val(0, 0));
 
     std::fill(screen_.begin(), screen_.end(), 192);
     SS_RefreshState().longWait = true;
-    Send(Copy(kCopyAreaP2W, 7, 2, 0, 0, 0, 50, 50, 0, 0)); // not under the topmost window: skipped
+    Dispatch(Copy(kCopyAreaP2W, 7, 2, 0, 0, 0, 50, 50, 0, 0)); // not under the topmost window: skipped
     EXPECT_EQ(Changed(), 0);
     EXPECT_EQ(SS_AwaitedWindow(), 1u); // recorded all the same
-    Send(Copy(kCopyAreaP2W, 7, 3, 0, 0, 0, 50, 50, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 3, 0, 0, 0, 50, 50, 0, 0));
     EXPECT_EQ(Changed(), 2500);
-    Send(Copy(kCopyAreaP2W, 7, 0, 0, 0, 0, 50, 50, 500, 700)); // the root is never skipped
+    Dispatch(Copy(kCopyAreaP2W, 7, 0, 0, 0, 0, 50, 50, 500, 700)); // the root is never skipped
     EXPECT_EQ(At(500, 700), Val(0, 0));
     EXPECT_EQ(SS_AwaitedWindow(), 0u);
 }
@@ -146,9 +142,9 @@ TEST_F(CopyTest, TheUpdateLockSkipsEveryWindowCopy) {
     Win(1, 0, 0, 0, kW, kH);
     Pix(7, 50, 50);
     SS_RefreshState().updateLock = true;
-    Send(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 50, 50, 0, 0));
-    Send(Copy(kCopyAreaP2WNormal, 7, 1, 0, 0, 0, 0, 0, 0, 0));
-    Send(Copy(kCopyAreaP2WLeft, 7, 1, 0, 0, 0, 0, 0, 0, 0));
+    Dispatch(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 50, 50, 0, 0));
+    Dispatch(Copy(kCopyAreaP2WNormal, 7, 1, 0, 0, 0, 0, 0, 0, 0));
+    Dispatch(Copy(kCopyAreaP2WLeft, 7, 1, 0, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(Changed(), 0);
     EXPECT_EQ(Dirty(), 0u);
 }
@@ -157,7 +153,7 @@ TEST_F(CopyTest, NormalCopyPutsTheWholePixmapAtTheWindowIgnoringWhatCoversIt) {
     Win(1, 0, 580, 790, 100, 100); // partly off the screen
     Win(2, 0, 585, 795, 5, 5);     // covers part of it
     Pix(7, 30, 20);
-    Send(Copy(kCopyAreaP2WNormal, 7, 1, 0, 9, 9, 1, 1, 9, 9)); // only the identifiers count
+    Dispatch(Copy(kCopyAreaP2WNormal, 7, 1, 0, 9, 9, 1, 1, 9, 9)); // only the identifiers count
     EXPECT_EQ(At(580, 790), Val(0, 0));
     EXPECT_EQ(At(587, 797), Val(7, 7)); // under window 2 all the same
     EXPECT_EQ(At(599, 799), Val(19, 9));
@@ -169,7 +165,7 @@ TEST_F(CopyTest, LeftCopiesTurnTheLandscapePictureAQuarter) {
     // A small window: source (j, i) lands at (window y + i, H - 1 - window x - j).
     Win(1, 0, 40, 30, 20, 10);
     Pix(7, 20, 10);
-    Send(Copy(kCopyAreaP2WLeft, 7, 1, 0, 0, 0, 0, 0, 0, 0));
+    Dispatch(Copy(kCopyAreaP2WLeft, 7, 1, 0, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(At(30, kH - 1 - 40), Val(0, 0));
     EXPECT_EQ(At(30 + 9, kH - 1 - 40 - 19), Val(19, 9));
     EXPECT_EQ(At(30 + 2, kH - 1 - 40 - 5), Val(5, 2));
@@ -184,7 +180,7 @@ TEST_F(CopyTest, LeftCopiesTurnTheLandscapePictureAQuarter) {
     for (int i = 0; i < kW; ++i)
         for (int j = 0; j < kH; ++j)
             land->d.pixels[i * kH + j] = Val(j, i);
-    Send(Copy(kCopyAreaP2WLeft, 8, 2, 0, 0, 0, 0, 0, 0, 0));
+    Dispatch(Copy(kCopyAreaP2WLeft, 8, 2, 0, 0, 0, 0, 0, 0, 0));
     int wrong = 0;
     for (int i = 0; i < kW; i += 7)
         for (int j = 0; j < kH; j += 5)
@@ -199,7 +195,7 @@ TEST_F(CopyTest, LeftCopiesTurnTheLandscapePictureAQuarter) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
             dlg->d.pixels[y * kW + x] = Val(x, y);
-    Send(Copy(kCopyAreaP2WLeft, 9, 3, 0, 0, 0, 0, 0, 0, 0));
+    Dispatch(Copy(kCopyAreaP2WLeft, 9, 3, 0, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(At(200, 584), Val(215, 200));
     EXPECT_EQ(At(200 + 199, 584 - 369), Val(215 + 369, 200 + 199));
     EXPECT_EQ(Changed(), 370 * 200);
@@ -212,7 +208,7 @@ TEST_F(CopyTest, RotatedScreensStepThroughTheMapping) {
         SS_ResetWindows();
         Win(1, 0, 100, 50, 20, 10);
         Pix(7, 20, 10);
-        Send(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 20, 10, 0, 0));
+        Dispatch(Copy(kCopyAreaP2W, 7, 1, 0, 0, 0, 20, 10, 0, 0));
         for (auto [x, y] : {std::pair{0, 0}, std::pair{19, 0}, std::pair{5, 9}, std::pair{19, 9}}) {
             int lx = 100 + x, ly = 50 + y, px = lx, py = ly;
             if (mode == 1) px = ly, py = kH - 1 - lx;
@@ -274,10 +270,10 @@ TEST_F(CopyTest, NoPixmapRequestOrCopyWritesOutsideItsBuffersForAnyArguments) {
         if (op == 10) { // CreatePixmap: id, width, height, depth
             Msg c(op);
             c.u32(1 + rng() % 4).s32(wild()).s32(wild()).s32(int32_t(rng() % 40) - 4);
-            Send(c.done());
+            Dispatch(c.done());
             continue;
         }
-        Send(m.done());
+        Dispatch(m.done());
         ASSERT_EQ(memcmp(store.data(), pattern.data(), guard), 0) << "opcode " << int(op);
         ASSERT_EQ(memcmp(store.data() + guard + size_t(kW) * kH, pattern.data(), guard), 0) << "opcode " << int(op);
     }

@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "core/handlers.h"
+#include "harness/dispatch.h"
 #include "harness/eink_root.h"
 #include "harness/wire_client.h"
 #include "render/dither.h"
 #include "render/sspixmap.h"
 
 using testing_eink::Bytes;
+using testing_eink::Dispatch;
 using testing_eink::Msg;
 
 namespace {
@@ -34,14 +36,8 @@ enum : uint8_t {
     kSavePixmap = 254,
 };
 
-void Send(const Bytes& m) {
-    std::vector<uint8_t> buf(m);
-    buf.resize(m.size() + 256, 0);
-    SS_Dispatch(nullptr, buf.data(), uint32_t(m.size()));
-}
-
 void Create(uint32_t id, int32_t w, int32_t h, int32_t depth = 8) {
-    Send(Msg(kCreatePixmap).u32(id).s32(w).s32(h).s32(depth).done());
+    Dispatch(Msg(kCreatePixmap).u32(id).s32(w).s32(h).s32(depth).done());
 }
 
 void Fill(uint32_t id, uint8_t v) {
@@ -98,13 +94,13 @@ TEST(PixmapTable, FreeingTwiceIsHarmlessAndANewerPixmapHidesAnOlderOne) {
     Create(5, 3, 3); // same bucket
     Create(105, 4, 4);
     EXPECT_EQ(SS_FindPixmap(105)->d.width, 4);
-    Send(Msg(kFreePixmap).u32(105).done());
+    Dispatch(Msg(kFreePixmap).u32(105).done());
     ASSERT_NE(SS_FindPixmap(105), nullptr);
     EXPECT_EQ(SS_FindPixmap(105)->d.width, 2); // the older one shows again
     EXPECT_EQ(At(105, 1, 1), 1);
-    Send(Msg(kFreePixmap).u32(105).done());
-    Send(Msg(kFreePixmap).u32(105).done());
-    Send(Msg(kFreePixmap).u32(777).done());
+    Dispatch(Msg(kFreePixmap).u32(105).done());
+    Dispatch(Msg(kFreePixmap).u32(105).done());
+    Dispatch(Msg(kFreePixmap).u32(777).done());
     EXPECT_EQ(SS_FindPixmap(105), nullptr);
     ASSERT_NE(SS_FindPixmap(5), nullptr);
     EXPECT_EQ(SS_PixmapCount(), 1);
@@ -133,17 +129,17 @@ TEST(PixmapRequests, UpdatePixmapWritesRowsAndDropsWhatFallsOutside) {
         m.u32(id).s32(xoff).s32(r).s32(w).s32(1).s32(8).bytes(data.data(), data.size());
         return m.done();
     };
-    Send(row(3, 0, 1, 4, {1, 2, 3, 4}));
+    Dispatch(row(3, 0, 1, 4, {1, 2, 3, 4}));
     EXPECT_EQ(At(3, 0, 1), 1);
     EXPECT_EQ(At(3, 3, 1), 4);
-    Send(row(3, 2, 2, 4, {5, 6, 7, 8})); // runs past the end: the last two bytes are dropped
+    Dispatch(row(3, 2, 2, 4, {5, 6, 7, 8})); // runs past the end: the last two bytes are dropped
     EXPECT_EQ(At(3, 2, 2), 5);
     EXPECT_EQ(At(3, 3, 2), 6);
-    Send(row(3, 0, 7, 4, {1, 1, 1, 1}));          // a row beyond the pixmap
-    Send(row(3, -100, 0, 4, {1, 1, 1, 1}));       // before it
-    Send(row(3, 0, 0x40000000, 0x40000000, {1})); // geometry that overflows 32 bits
-    Send(row(3, 0, 0, 4, {}));                    // claims a row it does not carry
-    Send(row(999, 0, 0, 4, {1, 2, 3, 4}));        // no such pixmap
+    Dispatch(row(3, 0, 7, 4, {1, 1, 1, 1}));          // a row beyond the pixmap
+    Dispatch(row(3, -100, 0, 4, {1, 1, 1, 1}));       // before it
+    Dispatch(row(3, 0, 0x40000000, 0x40000000, {1})); // geometry that overflows 32 bits
+    Dispatch(row(3, 0, 0, 4, {}));                    // claims a row it does not carry
+    Dispatch(row(999, 0, 0, 4, {1, 2, 3, 4}));        // no such pixmap
     EXPECT_EQ(At(3, 0, 0), 9);
     EXPECT_EQ(At(3, 3, 0), 9);
     EXPECT_EQ(At(3, 0, 2), 9);
@@ -156,18 +152,18 @@ TEST(PixmapRequests, UpdateBigPixmapReadsTheFileIntoThePixmapAndDeletesIt) {
     std::string path = root.Write("/tmp/big.raw", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9));
     Msg m(kUpdateBigPixmap);
     m.u32(4).s32(0).s32(0).s32(3).s32(3).s32(8).text(path, 128); // three rows asked, two fit
-    Send(m.done());
+    Dispatch(m.done());
     EXPECT_EQ(At(4, 0, 0), 1);
     EXPECT_EQ(At(4, 2, 1), 6);
     EXPECT_FALSE(root.Exists("/tmp/big.raw"));
     // A missing file, or a pipe, changes nothing (and does not block).
     Msg missing(kUpdateBigPixmap);
     missing.u32(4).s32(0).s32(0).s32(3).s32(2).s32(8).text(root.Path("/tmp/none.raw"), 128);
-    Send(missing.done());
+    Dispatch(missing.done());
     std::string fifo = root.MakeFifo("/tmp/pipe.raw");
     Msg pipe(kUpdateBigPixmap);
     pipe.u32(4).s32(0).s32(0).s32(3).s32(2).s32(8).text(fifo, 128);
-    Send(pipe.done());
+    Dispatch(pipe.done());
     EXPECT_TRUE(root.Exists("/tmp/pipe.raw"));
     EXPECT_EQ(At(4, 0, 0), 1);
 }
@@ -178,13 +174,13 @@ TEST(PixmapRequests, InvertPixmapKeepsTheTopTwoBitsInverted) {
     SSPixmap* p = SS_FindPixmap(2);
     uint8_t in[8] = {255, 0, 100, 150, 128, 64, 7, 200};
     memcpy(p->d.pixels, in, 8);
-    Send(Msg(kInvertPixmap).u32(2).s32(-1).s32(0).s32(5).s32(1).done()); // x -1 shortens the area to 4
+    Dispatch(Msg(kInvertPixmap).u32(2).s32(-1).s32(0).s32(5).s32(1).done()); // x -1 shortens the area to 4
     EXPECT_EQ(At(2, 0, 0), 0);
     EXPECT_EQ(At(2, 1, 0), 192);
     EXPECT_EQ(At(2, 2, 0), 128);
     EXPECT_EQ(At(2, 3, 0), 64);
-    EXPECT_EQ(At(2, 0, 1), 128);                                            // second row untouched
-    Send(Msg(kInvertPixmap).u32(2).s32(2).s32(1).s32(100).s32(100).done()); // cut at both far edges
+    EXPECT_EQ(At(2, 0, 1), 128);                                                // second row untouched
+    Dispatch(Msg(kInvertPixmap).u32(2).s32(2).s32(1).s32(100).s32(100).done()); // cut at both far edges
     EXPECT_EQ(At(2, 1, 1), 64);
     EXPECT_EQ(At(2, 2, 1), 192);
     EXPECT_EQ(At(2, 3, 1), 0); // 200 is 11xxxxxx
@@ -199,7 +195,7 @@ TEST(PixmapRequests, SavePixmapWritesTheByteArrayFile) {
     SSPixmap* p = SS_FindPixmap(8);
     p->d.pixels[0] = 1;
     p->d.pixels[1] = 255;
-    Send(Msg(kSavePixmap).u32(8).done());
+    Dispatch(Msg(kSavePixmap).u32(8).done());
     EXPECT_EQ(root.Read("/tmp/pix.txt"), "/* w =2 h = 1 len=2 */\nunsigned char pix_data[]={\n0x01,0xff,\n};\n");
     unsetenv("EINK_ROOT");
 }
@@ -213,18 +209,18 @@ TEST(Copies, PlainCopyClipsNegativeCornersAndFarEdges) {
         s->d.pixels[i] = uint8_t(i + 1);
     // sx = -3: lands at dx + 3 with three columns fewer, so destination
     // (7, 6) <- source (0, 0) and (8, 6) <- (1, 0).
-    Send(Msg(kCopyAreaP2P).u32(1).u32(2).u32(0).s32(-3).s32(0).s32(5).s32(1).s32(4).s32(6).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(2).u32(0).s32(-3).s32(0).s32(5).s32(1).s32(4).s32(6).done());
     EXPECT_EQ(At(2, 6, 6), 0);
     EXPECT_EQ(At(2, 7, 6), 1);
     EXPECT_EQ(At(2, 8, 6), 2);
     EXPECT_EQ(At(2, 9, 6), 0);
     // Negative destination corner, and a size cut at the far edges.
-    Send(Msg(kCopyAreaP2P).u32(1).u32(2).u32(0).s32(2).s32(2).s32(100).s32(100).s32(-1).s32(-2).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(2).u32(0).s32(2).s32(2).s32(100).s32(100).s32(-1).s32(-2).done());
     EXPECT_EQ(At(2, 0, 0), 44);  // source (3, 4)
     EXPECT_EQ(At(2, 6, 5), 100); // source (9, 9)
     EXPECT_EQ(At(2, 7, 5), 0);
     // Missing destination: nothing.
-    Send(Msg(kCopyAreaP2P).u32(1).u32(3).u32(0).s32(0).s32(0).s32(5).s32(5).s32(0).s32(0).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(3).u32(0).s32(0).s32(0).s32(5).s32(5).s32(0).s32(0).done());
 }
 
 TEST(Copies, MaskedCopyWritesOnlyWhereTheMaskHasBits) {
@@ -236,7 +232,7 @@ TEST(Copies, MaskedCopyWritesOnlyWhereTheMaskHasBits) {
     SSPixmap* mask = SS_FindPixmap(3);
     mask->d.pixels[0] = 0x05; // columns 0 and 2 of row 0
     mask->d.pixels[1] = 0x80; // column 7 of row 1
-    Send(Msg(kCopyAreaP2P).u32(1).u32(2).u32(3).s32(0).s32(0).s32(8).s32(2).s32(0).s32(0).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(2).u32(3).s32(0).s32(0).s32(8).s32(2).s32(0).s32(0).done());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x) {
             bool set = (y == 0 && (x == 0 || x == 2)) || (y == 1 && x == 7);
@@ -280,7 +276,7 @@ TEST(Copies, ScaleToFitCentresTheImageKeepsTheMarginsAndDithersAll) {
     SSPixmap* s = SS_FindPixmap(1);
     for (int y = 0; y < 50; ++y)
         s->d.pixels[y * 100 + 99] = 0; // a black last column
-    Send(Msg(kCopyAreaP2P2).u32(1).u32(2).u32(0).s32(0).s32(0).s32(0).s32(0).s32(0).s32(0).done());
+    Dispatch(Msg(kCopyAreaP2P2).u32(1).u32(2).u32(0).s32(0).s32(0).s32(0).s32(0).s32(0).s32(0).done());
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 200; ++x) {
             uint8_t v = At(2, x, y);
@@ -309,7 +305,7 @@ TEST(Copies, CopyThenDitherDithersTheWholeDestination) {
     Create(2, 16, 8);
     Fill(1, 255);
     Fill(2, 100);
-    Send(Msg(kCopyAreaP2P3).u32(1).u32(2).u32(0).s32(0).s32(0).s32(4).s32(4).s32(2).s32(2).done());
+    Dispatch(Msg(kCopyAreaP2P3).u32(1).u32(2).u32(0).s32(0).s32(0).s32(4).s32(4).s32(2).s32(2).done());
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x) {
             uint8_t v = At(2, x, y);
@@ -325,12 +321,12 @@ TEST(Copies, OverlappingCopyWithinOnePixmapMovesTheOriginalPixels) {
     for (int i = 0; i < 24; ++i)
         p->d.pixels[i] = uint8_t(i + 1);
     // Rows 0..3 one row down and one column right.
-    Send(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(0).s32(0).s32(3).s32(4).s32(1).s32(1).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(0).s32(0).s32(3).s32(4).s32(1).s32(1).done());
     for (int y = 1; y <= 4; ++y)
         for (int x = 1; x <= 3; ++x)
             EXPECT_EQ(At(1, x, y), (y - 1) * 4 + (x - 1) + 1) << x << "," << y;
     // And back up again.
-    Send(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(1).s32(1).s32(3).s32(4).s32(0).s32(0).done());
+    Dispatch(Msg(kCopyAreaP2P).u32(1).u32(1).u32(0).s32(1).s32(1).s32(3).s32(4).s32(0).s32(0).done());
     for (int y = 0; y <= 3; ++y)
         for (int x = 0; x <= 2; ++x)
             EXPECT_EQ(At(1, x, y), y * 4 + x + 1) << x << "," << y;

@@ -11,12 +11,14 @@
 
 #include "core/handlers.h"
 #include "core/server.h"
+#include "harness/dispatch.h"
 #include "harness/wire_client.h"
 #include "render/apollo.h"
 #include "render/primitives.h"
 #include "render/sspixmap.h"
 
 using testing_eink::Bytes;
+using testing_eink::Dispatch;
 using testing_eink::Msg;
 
 namespace {
@@ -43,14 +45,6 @@ enum : uint8_t {
     kDrawSmallArrow = 67,
     kDrawRectW = 62,
 };
-
-// Runs a message through the dispatcher the way the server does: the buffer
-// holds zero bytes past the message.
-void Send(const Bytes& m) {
-    std::vector<uint8_t> buf(m);
-    buf.resize(m.size() + 256, 0);
-    SS_Dispatch(nullptr, buf.data(), uint32_t(m.size()));
-}
 
 class Canvas {
 public:
@@ -128,11 +122,11 @@ TEST(Colours, GreyConversionAndShadesMatchTheirWorkedValues) {
 
 TEST(Spans, PointsSpansAndDottedSpansAreClippedAndOrdered) {
     Canvas c(20, 10);
-    Send(Req(kDrawHLine).s32(8).s32(3).s32(2).u32(50).done());  // ends reversed
-    Send(Req(kDrawHLine).s32(-5).s32(1).s32(4).u32(50).done()); // starts left of the pixmap
-    Send(Req(kDrawDashHLine).s32(0).s32(9).s32(6).u32(50).done());
-    Send(Req(kDrawPoint).s32(19).s32(9).u32(0x1234).done()); // low byte stored
-    Send(Req(kDrawPoint).s32(20).s32(9).u32(50).done());     // outside: nothing
+    Dispatch(Req(kDrawHLine).s32(8).s32(3).s32(2).u32(50).done());  // ends reversed
+    Dispatch(Req(kDrawHLine).s32(-5).s32(1).s32(4).u32(50).done()); // starts left of the pixmap
+    Dispatch(Req(kDrawDashHLine).s32(0).s32(9).s32(6).u32(50).done());
+    Dispatch(Req(kDrawPoint).s32(19).s32(9).u32(0x1234).done()); // low byte stored
+    Dispatch(Req(kDrawPoint).s32(20).s32(9).u32(50).done());     // outside: nothing
     Points want;
     for (int x = 3; x <= 8; ++x)
         want.insert({x, 2});
@@ -149,25 +143,25 @@ TEST(Spans, VLineWTakesItsGreyFromTheFourthInteger) {
     Canvas c(8, 8);
     // x 2, y1 1, y2 5, then 99 in the slot the layout calls the fourth
     // integer, and 200 as the "pixel": the dotted line is drawn in 99.
-    Send(Req(kDrawVLineW).s32(2).s32(1).s32(5).s32(99).u32(200).done());
+    Dispatch(Req(kDrawVLineW).s32(2).s32(1).s32(5).s32(99).u32(200).done());
     EXPECT_EQ(c.changed(), (Points{{2, 1}, {2, 3}, {2, 5}}));
     EXPECT_EQ(c.at(2, 3), 99);
 }
 
 TEST(Rects, FillRectNeedsAPositiveSizeAndClipsAtTheEdges) {
     Canvas c(10, 10);
-    Send(Req(kFillRect).s32(2).s32(2).s32(0).s32(3).u32(1).done());
+    Dispatch(Req(kFillRect).s32(2).s32(2).s32(0).s32(3).u32(1).done());
     EXPECT_TRUE(c.changed().empty());
-    Send(Req(kFillRect).s32(-3).s32(8).s32(5).s32(9).u32(1).done());
+    Dispatch(Req(kFillRect).s32(-3).s32(8).s32(5).s32(9).u32(1).done());
     EXPECT_EQ(c.changed(), (Points{{0, 8}, {1, 8}, {0, 9}, {1, 9}}));
     // Arguments beyond the coordinate range make the request do nothing.
-    Send(Req(kFillRect).s32(0).s32(0).s32(INT32_MAX).s32(5).u32(1).done());
+    Dispatch(Req(kFillRect).s32(0).s32(0).s32(INT32_MAX).s32(5).u32(1).done());
     EXPECT_EQ(c.changed().size(), 4u);
 }
 
 TEST(Lines, ThinLineFollowsTheDecisionRule) {
     Canvas c(10, 10);
-    Send(Req(kDrawLine).s32(0).s32(0).s32(4).s32(2).u32(1).done());
+    Dispatch(Req(kDrawLine).s32(0).s32(0).s32(4).s32(2).u32(1).done());
     EXPECT_EQ(c.changed(), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
 }
 
@@ -203,7 +197,7 @@ TEST(Lines, ClippedLinesKeepExactlyThePixelsOfTheUnclippedLine) {
         Canvas c(31, 23);
         int x1 = coord(rng), y1 = coord(rng), x2 = coord(rng), y2 = coord(rng);
         if (x1 == x2 || y1 == y2) continue;
-        Send(Req(kDrawLine).s32(x1).s32(y1).s32(x2).s32(y2).u32(1).done());
+        Dispatch(Req(kDrawLine).s32(x1).s32(y1).s32(x2).s32(y2).u32(1).done());
         Points want;
         for (auto p : ReferenceLine(x1, y1, x2, y2))
             if (p.first >= 0 && p.second >= 0 && p.first < 31 && p.second < 23) want.insert(p);
@@ -213,9 +207,9 @@ TEST(Lines, ClippedLinesKeepExactlyThePixelsOfTheUnclippedLine) {
 
 TEST(Boxes, UpBoxNeedsFiveByFiveAndDrawsItsEightLines) {
     Canvas c(7, 7);
-    Send(Req(kDrawUpBox).s32(1).s32(1).s32(4).s32(4).u32(0).done());
+    Dispatch(Req(kDrawUpBox).s32(1).s32(1).s32(4).s32(4).u32(0).done());
     EXPECT_TRUE(c.changed().empty());
-    Send(Req(kDrawUpBox).s32(1).s32(1).s32(5).s32(5).u32(0).done());
+    Dispatch(Req(kDrawUpBox).s32(1).s32(1).s32(5).s32(5).u32(0).done());
     std::vector<std::string> want = {
         ".......", //
         ".WWWWB.", //
@@ -230,7 +224,7 @@ TEST(Boxes, UpBoxNeedsFiveByFiveAndDrawsItsEightLines) {
 
 TEST(Boxes, RgbBoxOfWhiteUsesTheShadesOfWhite) {
     Canvas c(6, 6);
-    Send(Req(kDrawUpBoxRGB).s32(0).s32(0).s32(6).s32(6).color(255, 255, 255, 0, 0xFFFFFF).done());
+    Dispatch(Req(kDrawUpBoxRGB).s32(0).s32(0).s32(6).s32(6).color(255, 255, 255, 0, 0xFFFFFF).done());
     EXPECT_EQ(c.at(0, 0), 255);   // light
     EXPECT_EQ(c.at(1, 1), 255);   // bright (116 %, capped)
     EXPECT_EQ(c.at(4, 4), 168);   // dark inner bottom
@@ -240,7 +234,7 @@ TEST(Boxes, RgbBoxOfWhiteUsesTheShadesOfWhite) {
 
 TEST(Boxes, CheckBoxArrowAndBandGoldens) {
     Canvas c(16, 16);
-    Send(Req(kDrawCheckBox).s32(0).s32(0).s32(99).s32(99).byte(1).u32(9).byte(1).done()); // mark only
+    Dispatch(Req(kDrawCheckBox).s32(0).s32(0).s32(99).s32(99).byte(1).u32(9).byte(1).done()); // mark only
     Points want;
     int top[7] = {5, 6, 7, 6, 5, 4, 3};
     for (int i = 0; i < 7; ++i)
@@ -249,7 +243,7 @@ TEST(Boxes, CheckBoxArrowAndBandGoldens) {
     EXPECT_EQ(c.changed(), want);
 
     Canvas a(12, 12);
-    Send(Req(kDrawSmallArrow).s32(0).s32(0).s32(9).s32(8).u32(1).byte(1).done()); // up: tip (4, 2)
+    Dispatch(Req(kDrawSmallArrow).s32(0).s32(0).s32(9).s32(8).u32(1).byte(1).done()); // up: tip (4, 2)
     Points arrow{{4, 2}};
     for (int k = 1; k <= 3; ++k)
         for (int x = 4 - k; x <= 4 + k; ++x)
@@ -257,7 +251,7 @@ TEST(Boxes, CheckBoxArrowAndBandGoldens) {
     EXPECT_EQ(a.changed(), arrow);
 
     Canvas b(8, 8);
-    Send(Req(kDrawRectW).s32(1).s32(1).s32(6).s32(5).s32(2).u32(1).done());
+    Dispatch(Req(kDrawRectW).s32(1).s32(1).s32(6).s32(5).s32(2).u32(1).done());
     std::vector<std::string> band = {
         "........", //
         ".######.", //
@@ -273,9 +267,9 @@ TEST(Boxes, CheckBoxArrowAndBandGoldens) {
 
 TEST(Circles, RadiusZeroDrawsNothingAndRadiusOneOnlyTheCentre) {
     Canvas c(9, 9);
-    Send(Req(kDrawCircle).s32(4).s32(4).s32(0).color(0, 0, 0, 0, 1).done());
+    Dispatch(Req(kDrawCircle).s32(4).s32(4).s32(0).color(0, 0, 0, 0, 1).done());
     EXPECT_TRUE(c.changed().empty());
-    Send(Req(kDrawCircle).s32(4).s32(4).s32(1).color(0, 0, 0, 0, 1).done());
+    Dispatch(Req(kDrawCircle).s32(4).s32(4).s32(1).color(0, 0, 0, 0, 1).done());
     EXPECT_EQ(c.changed(), (Points{{4, 4}}));
     // The colour's pixel word, not its RGB, is drawn.
     EXPECT_EQ(c.at(4, 4), 1);
@@ -325,27 +319,27 @@ TEST(Circles, OutlinesInsideAndAcrossTheEdgeHaveTheSamePixels) {
 
 TEST(Ellipses, SmallEllipseOutlineAndFillGoldens) {
     Canvas f(7, 7);
-    Send(Req(kFillEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
+    Dispatch(Req(kFillEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
     std::vector<std::string> fill = {
         ".......", ".......", "..###..", ".#####.", "..###..", ".......", ".......",
     };
     EXPECT_EQ(f.rows(), fill);
     Canvas o(7, 7);
-    Send(Req(kDrawEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
+    Dispatch(Req(kDrawEllipse).s32(3).s32(3).s32(2).s32(1).u32(1).done());
     std::vector<std::string> outline = {
         ".......", "..###..", ".#####.", ".#...#.", ".#####.", "..###..", ".......",
     };
     EXPECT_EQ(o.rows(), outline);
     // Degenerate semi-axes finish (and draw only near the centre).
     Canvas d(7, 7);
-    Send(Req(kDrawEllipse).s32(3).s32(3).s32(0).s32(0).u32(1).done());
+    Dispatch(Req(kDrawEllipse).s32(3).s32(3).s32(0).s32(0).u32(1).done());
     for (auto p : d.changed())
         EXPECT_LE(std::abs(p.first - 3) + std::abs(p.second - 3), 2);
 }
 
 TEST(Polygons, ScanLineFillOfASquareAndNothingBelowRow599) {
     Canvas c(10, 10);
-    Send(Req(kFillPolygon).s32(4).u32(1).s32(2).s32(6).s32(6).s32(2).s32(2).s32(2).s32(6).s32(6).done());
+    Dispatch(Req(kFillPolygon).s32(4).u32(1).s32(2).s32(6).s32(6).s32(2).s32(2).s32(2).s32(6).s32(6).done());
     Points want;
     for (int y = 2; y <= 6; ++y)
         for (int x = 2; x <= 5; ++x)
@@ -353,17 +347,17 @@ TEST(Polygons, ScanLineFillOfASquareAndNothingBelowRow599) {
     EXPECT_EQ(c.changed(), want);
 
     Canvas tall(20, 700);
-    Send(Req(kFillPolygon).s32(3).u32(1).s32(0).s32(10).s32(19).s32(610).s32(690).s32(650).done());
+    Dispatch(Req(kFillPolygon).s32(3).u32(1).s32(0).s32(10).s32(19).s32(610).s32(690).s32(650).done());
     EXPECT_TRUE(tall.changed().empty());
     // A count larger than the message holds is refused.
-    Send(Req(kFillPolygon).s32(1000).u32(1).s32(0).s32(10).s32(19).s32(0).s32(0).s32(9).done());
+    Dispatch(Req(kFillPolygon).s32(1000).u32(1).s32(0).s32(10).s32(19).s32(0).s32(0).s32(9).done());
     EXPECT_TRUE(tall.changed().empty());
 }
 
 TEST(Arcs, FullTurnsAreTheSameCircleAndATinyExtentDrawsNothing) {
     auto arc = [](int start, int extent) {
         Canvas c(41, 41);
-        Send(Req(kDrawArc).s32(20).s32(20).s32(15).s32(start).s32(extent).u32(1).done());
+        Dispatch(Req(kDrawArc).s32(20).s32(20).s32(15).s32(start).s32(extent).u32(1).done());
         return c.changed();
     };
     Points full = arc(0, 5760);
@@ -405,9 +399,9 @@ TEST(Screen, XorPointTwiceRestoresTheScreen) {
         screen[i] = uint8_t(i * 31);
     std::vector<uint8_t> before(screen, screen + sizeof screen);
     Bytes m = Msg(kDrawPointXorScreen).u32(0).s32(10).s32(20).u32(0x5A).done();
-    Send(m);
+    Dispatch(m);
     EXPECT_EQ(screen[20 * 600 + 10], uint8_t(before[20 * 600 + 10] ^ 0x5A));
-    Send(m);
+    Dispatch(m);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), screen));
     g_screen = saved;
 }
@@ -461,7 +455,7 @@ TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
                 if (b.size() >= size_t(24 + 8 * i)) memcpy(&b[16 + 8 * i], &d, 8);
             }
         }
-        Send(b);
+        Dispatch(b);
         for (size_t i = 0; i < guard; ++i) {
             ASSERT_EQ(store[i], 0xA5) << "opcode " << int(op);
             ASSERT_EQ(store[guard + W * H + i], 0xA5) << "opcode " << int(op);
@@ -500,7 +494,7 @@ Bytes Gradient(int w, int h, uint16_t g1, uint16_t g2, uint8_t horizontal, uint8
 
 TEST(Lines, ThickLineBySquaresCoversTheSquaresOfEveryStep) {
     Canvas c(8, 6);
-    Send(Req(kDrawLineW).s32(0).s32(0).s32(4).s32(2).s32(2).u32(1).done());
+    Dispatch(Req(kDrawLineW).s32(0).s32(0).s32(4).s32(2).s32(2).u32(1).done());
     std::vector<std::string> want = {
         "##......", //
         "####....", //
@@ -514,29 +508,29 @@ TEST(Lines, ThickLineBySquaresCoversTheSquaresOfEveryStep) {
 
 TEST(Boxes, SeparatorsTabTitleAndCustomMaskGoldens) {
     Canvas s(6, 5);
-    Send(Req(kDrawHSeperator2).s32(1).s32(4).s32(2).done());
+    Dispatch(Req(kDrawHSeperator2).s32(1).s32(4).s32(2).done());
     EXPECT_EQ(s.rows(), (std::vector<std::string>{"......", "......", ".SSSS.", ".WWWW.", "......"}));
 
     Canvas v(6, 7);
-    Send(Req(kDrawVSeperator3D2).s32(1).s32(1).s32(5).done());
+    Dispatch(Req(kDrawVSeperator3D2).s32(1).s32(1).s32(5).done());
     EXPECT_EQ(v.rows(),
               (std::vector<std::string>{"......", ".WWS..", ".W#S..", ".W#S..", ".W#S..", ".SSS..", "......"}));
     EXPECT_EQ(v.at(2, 3), 191);
 
     Canvas t(6, 5);
-    Send(Req(kDrawTabTitleBox).s32(0).s32(0).s32(6).s32(5).u32(0).color(0, 0, 0, 0, 0).done());
+    Dispatch(Req(kDrawTabTitleBox).s32(0).s32(0).s32(6).s32(5).u32(0).color(0, 0, 0, 0, 0).done());
     EXPECT_EQ(t.rows(), (std::vector<std::string>{"..WW..", ".WFFB.", "WF..SB", "WF..SB", "WF..SB"}));
 
     // Custom raised box without its top lines: the left lines reach up.
     Canvas k(7, 7);
-    Send(Req(kDrawUpBoxCustom).s32(1).s32(1).s32(5).s32(5).u32(0).byte(1).done());
+    Dispatch(Req(kDrawUpBoxCustom).s32(1).s32(1).s32(5).s32(5).u32(0).byte(1).done());
     EXPECT_EQ(k.rows(),
               (std::vector<std::string>{".......", ".W..SB.", ".WF.SB.", ".WF.SB.", ".WSSSB.", ".BBBBB.", "......."}));
 }
 
 TEST(Gradients, RampsMirrorsAndBands) {
     Canvas g(4, 1);
-    Send(Gradient(4, 1, 0, 255, 0, 0)); // vertical lines, c1 at the right
+    Dispatch(Gradient(4, 1, 0, 255, 0, 0)); // vertical lines, c1 at the right
     EXPECT_EQ(g.at(3, 0), 0);
     EXPECT_EQ(g.at(2, 0), 63);
     EXPECT_EQ(g.at(1, 0), 127);
@@ -544,7 +538,7 @@ TEST(Gradients, RampsMirrorsAndBands) {
 
     auto column = [](int h) {
         Canvas m(1, h);
-        Send(Gradient(1, h, 0, 255, 1, 1)); // mirrored rows
+        Dispatch(Gradient(1, h, 0, 255, 1, 1)); // mirrored rows
         std::vector<int> out;
         for (int y = 0; y < h; ++y)
             out.push_back(m.at(0, y));
@@ -555,15 +549,15 @@ TEST(Gradients, RampsMirrorsAndBands) {
     EXPECT_EQ(column(1), (std::vector<int>{0}));
 
     Canvas b(6, 6);
-    Send(Req(kDrawRectWGradient)
-             .s32(0)
-             .s32(0)
-             .s32(6)
-             .s32(6)
-             .s32(2)
-             .color(0, 0, 0, 0, 1)
-             .color(255, 255, 255, 0, 2)
-             .done());
+    Dispatch(Req(kDrawRectWGradient)
+                 .s32(0)
+                 .s32(0)
+                 .s32(6)
+                 .s32(6)
+                 .s32(2)
+                 .color(0, 0, 0, 0, 1)
+                 .color(255, 255, 255, 0, 2)
+                 .done());
     EXPECT_EQ(b.at(0, 0), 0);
     EXPECT_EQ(b.at(5, 5), 0);
     EXPECT_EQ(b.at(1, 1), 127);
@@ -571,20 +565,21 @@ TEST(Gradients, RampsMirrorsAndBands) {
     EXPECT_EQ(b.at(2, 2), b.bg_);
     // Equal pixel words: the plain band in that pixel.
     Canvas e(6, 6);
-    Send(Req(kDrawRectWGradient)
-             .s32(0)
-             .s32(0)
-             .s32(6)
-             .s32(6)
-             .s32(2)
-             .color(0, 0, 0, 0, 9)
-             .color(255, 255, 255, 0, 9)
-             .done());
+    Dispatch(Req(kDrawRectWGradient)
+                 .s32(0)
+                 .s32(0)
+                 .s32(6)
+                 .s32(6)
+                 .s32(2)
+                 .color(0, 0, 0, 0, 9)
+                 .color(255, 255, 255, 0, 9)
+                 .done());
     EXPECT_EQ(e.at(1, 1), 9);
     EXPECT_EQ(e.at(4, 0), 9);
 
     Canvas c(9, 9);
-    Send(Req(kFillCircleGradient).s32(4).s32(4).s32(3).color(200, 200, 200, 0, 1).color(100, 100, 100, 0, 2).done());
+    Dispatch(
+        Req(kFillCircleGradient).s32(4).s32(4).s32(3).color(200, 200, 200, 0, 1).color(100, 100, 100, 0, 2).done());
     EXPECT_EQ(c.at(4, 4), 133); // (200 + 2 * 100) / 3
     EXPECT_EQ(c.at(5, 4), 166); // (2 * 200 + 100) / 3
     EXPECT_EQ(c.at(6, 4), 200);
@@ -592,7 +587,7 @@ TEST(Gradients, RampsMirrorsAndBands) {
 
 TEST(RoundRects, SmallRoundedOutlineGolden) {
     Canvas c(10, 8);
-    Send(Req(kDrawRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).u32(1).done());
+    Dispatch(Req(kDrawRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).u32(1).done());
     std::vector<std::string> want = {
         ".########.", "#........#", "#........#", "#........#", "#........#", "#........#", "#........#", ".########.",
     };
@@ -606,7 +601,7 @@ TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
     g_screen = &fake;
     g_rotateMode = 0;
     memset(screen, 0, sizeof screen);
-    Send(Msg(kFillRectScreen).u32(0).s32(-5).s32(10).s32(10).s32(2).u32(7).done());
+    Dispatch(Msg(kFillRectScreen).u32(0).s32(-5).s32(10).s32(10).s32(2).u32(7).done());
     int n = 0;
     for (int y = 0; y < 800; ++y)
         for (int x = 0; x < 600; ++x)
@@ -617,7 +612,7 @@ TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
     EXPECT_EQ(n, 10);
 
     memset(screen, 0, sizeof screen);
-    Send(Msg(kDrawWRectXorScreen).u32(0).s32(10).s32(20).s32(6).s32(5).s32(1).u32(0xFF).done());
+    Dispatch(Msg(kDrawWRectXorScreen).u32(0).s32(10).s32(20).s32(6).s32(5).s32(1).u32(0xFF).done());
     std::set<std::pair<int, int>> set;
     for (int y = 0; y < 800; ++y)
         for (int x = 0; x < 600; ++x)
@@ -722,7 +717,7 @@ TEST(RoundRects, FilledGoldenAndTheRelationsBetweenTheFamilies) {
     enum : uint8_t { kDrawEllipseW = 84, kFillEllipseW = 86, kDrawRoundRectW = 89, kFillRoundRect = 92 };
     Canvas f(10, 8);
     // FillRoundRect keeps its pixel after five unused words, at offset 52.
-    Send(Req(kFillRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).pad(20).u32(1).done());
+    Dispatch(Req(kFillRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).pad(20).u32(1).done());
     std::vector<std::string> filled = {
         ".########.", "##########", "##########", "##########", "##########", "##########", "##########", ".########.",
     };
@@ -730,7 +725,7 @@ TEST(RoundRects, FilledGoldenAndTheRelationsBetweenTheFamilies) {
 
     auto pixels = [](const Bytes& m, int w = 20, int h = 16) {
         Canvas c(w, h);
-        Send(m);
+        Dispatch(m);
         return c.changed();
     };
     // A band of one is the outline.
@@ -749,14 +744,14 @@ TEST(RoundRects, FilledGoldenAndTheRelationsBetweenTheFamilies) {
     auto bytes = [](const Canvas& c) { return std::vector<uint8_t>(c.p_->d.pixels, c.p_->d.pixels + 20 * 16); };
     {
         Canvas both(20, 16);
-        Send(Req(kFillEllipseW).s32(9).s32(8).s32(6).s32(4).s32(1).u32(1).u32(2).done());
+        Dispatch(Req(kFillEllipseW).s32(9).s32(8).s32(6).s32(4).s32(1).u32(1).u32(2).done());
         bordered = bytes(both);
         EXPECT_EQ(both.at(9, 8), 2);
     }
     {
         Canvas parts(20, 16);
-        Send(Req(kDrawEllipse).s32(9).s32(8).s32(6).s32(4).u32(1).done());
-        Send(Req(kFillEllipse).s32(9).s32(8).s32(5).s32(3).u32(2).done());
+        Dispatch(Req(kDrawEllipse).s32(9).s32(8).s32(6).s32(4).u32(1).done());
+        Dispatch(Req(kFillEllipse).s32(9).s32(8).s32(5).s32(3).u32(2).done());
         separately = bytes(parts);
     }
     EXPECT_EQ(bordered, separately);
