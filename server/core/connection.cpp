@@ -43,8 +43,8 @@ uint8_t g_requestBuffer[proto::kMaxMessage + kZeroTail];
 // A client whose unsent output grows past this is not reading its events;
 // it is disconnected rather than allowed to eat the server's memory.
 constexpr size_t kMaxPendingOutput = 16u << 20;
-// How much unexecuted input one connection may hold: one whole request and
-// the start of the next.
+// Room for the input of one connection: one whole largest request and the
+// start of the next.
 constexpr size_t kMaxPendingInput = 2 * proto::kMaxMessage;
 // What one read asks for at least: many small requests per system call.
 constexpr size_t kReadChunk = 64 * 1024;
@@ -119,9 +119,11 @@ long CompleteRequest(const SSClient* c) {
 // Reads what the socket holds into the free end of the input. False when
 // the peer closed or failed.
 bool ReadInput(SSClient* c) {
-    // Executed requests are dropped from the front only here, once per
-    // read, not once per request.
-    if (c->inStart > 0) {
+    // Executed requests are dropped from the front only when the free end
+    // runs short, so the bytes moved stay proportional to the bytes read.
+    if (c->inStart == c->inEnd) {
+        c->inStart = c->inEnd = 0;
+    } else if (c->inStart > 0 && c->in.size() - c->inEnd < kReadChunk) {
         memmove(c->in.data(), c->in.data() + c->inStart, Pending(c));
         c->inEnd -= c->inStart;
         c->inStart = 0;
@@ -351,7 +353,8 @@ void SS_BroadcastClose() {
 int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pending) {
     for (SSClient* c = g_clientHead; c; c = c->next) {
         if (c->dead) continue;
-        if (!c->eof && Pending(c) < kMaxPendingInput) FD_SET(c->fd, readSet);
+        // Read more only while less than one largest request is waiting.
+        if (!c->eof && Pending(c) < proto::kMaxMessage) FD_SET(c->fd, readSet);
         if (!c->out.empty()) FD_SET(c->fd, writeSet);
         if (c->eof || CompleteRequest(c) != 0) *pending = true;
         if (c->fd > maxFd) maxFd = c->fd;
