@@ -226,7 +226,7 @@ uint32_t SS_BuildSysInfo(uint8_t* out, uint32_t serial) {
     return length;
 }
 
-void SS_AcceptClient(int listenFd, bool /*local*/) {
+void SS_AcceptClient(int listenFd) {
     int fd = accept(listenFd, nullptr, nullptr);
     if (fd < 0) return;
     if (fd >= FD_SETSIZE) {

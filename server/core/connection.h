@@ -15,7 +15,7 @@ bool SS_CreateEndpoints();
 void SS_CloseEndpoints();
 
 // Accepts on the local or network endpoint and sends SysInfo.
-void SS_AcceptClient(int listenFd, bool local);
+void SS_AcceptClient(int listenFd);
 // Accepts the key channel (replacing the previous one).
 void SS_AcceptKeyChannel();
 // Reads one byte of the key channel and acts on it.

@@ -118,8 +118,8 @@ bool Ready(int fd, const fd_set* set) { return fd >= 0 && fd < FD_SETSIZE && FD_
         if (Ready(g_touchFd, &readSet)) SS_ReadTouch();
         for (int i = 0; i < 3; ++i)
             if (Ready(g_eventFd[i], &readSet)) SS_ReadEventDevice(i);
-        if (Ready(g_localFd, &readSet)) SS_AcceptClient(g_localFd, true);
-        if (Ready(g_networkFd, &readSet)) SS_AcceptClient(g_networkFd, false);
+        if (Ready(g_localFd, &readSet)) SS_AcceptClient(g_localFd);
+        if (Ready(g_networkFd, &readSet)) SS_AcceptClient(g_networkFd);
         if (Ready(g_keyListenFd, &readSet)) SS_AcceptKeyChannel();
         if (Ready(g_keyFd, &readSet)) SS_ReadKeyChannel();
 
