@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/handlers.h"
+#include "platform/rows.h"
 #include "protocol/protocol.h"
 #include "render/copy.h"
 #include "render/dither.h"
@@ -29,14 +30,19 @@ static void CopyBytes(const SSPixmap* src, SSPixmap* dst, int64_t sx, int64_t sy
     int64_t n =
         std::min({w * src->depth / 8, int64_t(src->d.bytesPerLine) - sOff, int64_t(dst->d.bytesPerLine) - dOff});
     if (n <= 0 || sOff < 0 || dOff < 0) return;
-    // Within one pixmap a copy downward goes bottom row first, so that no
-    // source row is overwritten before it is read.
-    const bool backward = src == dst && dy > sy;
-    for (int64_t i = 0; i < h; ++i) {
-        int64_t r = backward ? h - 1 - i : i;
-        const uint8_t* s = src->d.pixels + (sy + r) * src->d.bytesPerLine + sOff;
-        uint8_t* d = dst->d.pixels + (dy + r) * dst->d.bytesPerLine + dOff;
-        memmove(d, s, size_t(n));
+    const uint8_t* s = src->d.pixels + sy * src->d.bytesPerLine + sOff;
+    uint8_t* d = dst->d.pixels + dy * dst->d.bytesPerLine + dOff;
+    if (src == dst && dy == sy) {
+        // Each row onto itself, shifted.
+        for (int64_t r = 0; r < h; ++r)
+            memmove(d + r * dst->d.bytesPerLine, s + r * src->d.bytesPerLine, size_t(n));
+    } else if (src == dst && dy > sy) {
+        // Within one pixmap a copy downward goes bottom row first, so that no
+        // source row is overwritten before it is read.
+        const int64_t last = h - 1, stride = int64_t(src->d.bytesPerLine);
+        eink::CopyRows(d + last * stride, -stride, s + last * stride, -stride, size_t(n), size_t(h));
+    } else {
+        eink::CopyRows(d, dst->d.bytesPerLine, s, src->d.bytesPerLine, size_t(n), size_t(h));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "core/handlers.h"
 #include "core/server.h"
 #include "platform/einkroot.h"
+#include "platform/rows.h"
 #include "protocol/protocol.h"
 #include "render/apollo.h"
 #include "render/copy.h"
@@ -74,15 +75,18 @@ void CopyBoxToScreen(const SSPixmap* src, int64_t x1, int64_t y1, int64_t x2, in
     default: break;
     }
     const int64_t n = x2 - x1;
+    if (step == 1) {
+        uint8_t* d = ScreenPixelAddress(int32_t(x1), int32_t(y1));
+        const ptrdiff_t dstStride = y2 - y1 > 1 ? ScreenPixelAddress(int32_t(x1), int32_t(y1 + 1)) - d : 0;
+        eink::CopyRows(d, dstStride, src->d.pixels + (y1 + oy) * src->d.bytesPerLine + (x1 + ox), src->d.bytesPerLine,
+                       size_t(n), size_t(y2 - y1));
+        return;
+    }
     for (int64_t y = y1; y < y2; ++y) {
         const uint8_t* s = src->d.pixels + (y + oy) * src->d.bytesPerLine + (x1 + ox);
         uint8_t* d = ScreenPixelAddress(int32_t(x1), int32_t(y));
-        if (step == 1) {
-            memcpy(d, s, size_t(n));
-        } else {
-            for (int64_t i = 0; i < n; ++i, d += step)
-                *d = s[i];
-        }
+        for (int64_t i = 0; i < n; ++i, d += step)
+            *d = s[i];
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/rows.h"
 #include "render/sspixmap.h"
 
 SSPalette g_palette = {0, 255, 127, 191, 223};
@@ -186,8 +187,7 @@ void PrimDashVSpan(const SSCanvas& c, int64_t x, int64_t y1, int64_t y2, uint8_t
 
 void PrimFillBox(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t v) {
     if (!ClipSpan(x1, x2, c.width) || !ClipSpan(y1, y2, c.height)) return;
-    for (int64_t y = y1; y <= y2; ++y)
-        std::memset(c.pixels + y * c.width + x1, v, size_t(x2 - x1 + 1));
+    eink::FillRows(c.pixels + y1 * c.width + x1, c.width, size_t(x2 - x1 + 1), size_t(y2 - y1 + 1), v);
 }
 
 void PrimFillRect(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_t h, uint8_t v) {

@@ -330,4 +330,20 @@ TEST(Copies, OverlappingCopyWithinOnePixmapMovesTheOriginalPixels) {
     for (int y = 0; y <= 3; ++y)
         for (int x = 0; x <= 2; ++x)
             EXPECT_EQ(At(1, x, y), y * 4 + x + 1) << x << "," << y;
+    // Rows wide enough for vector moves, shifted along themselves: right by
+    // 3, then left by 5.
+    Create(2, 200, 3);
+    SSPixmap* q = SS_FindPixmap(2);
+    auto value = [](int x, int y) { return uint8_t(x * 3 + y * 50 + 1); };
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 200; ++x)
+            q->d.pixels[y * 200 + x] = value(x, y);
+    Dispatch(Msg(kCopyAreaP2P).u32(2).u32(2).u32(0).s32(0).s32(0).s32(190).s32(3).s32(3).s32(0).done());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 200; ++x)
+            ASSERT_EQ(At(2, x, y), x < 3 ? value(x, y) : x < 193 ? value(x - 3, y) : value(x, y)) << x << "," << y;
+    Dispatch(Msg(kCopyAreaP2P).u32(2).u32(2).u32(0).s32(8).s32(0).s32(150).s32(3).s32(3).s32(0).done());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 3; x < 153; ++x)
+            ASSERT_EQ(At(2, x, y), value(x + 5 - 3, y)) << x << "," << y;
 }
