@@ -350,6 +350,12 @@ void SS_BroadcastClose() {
     }
 }
 
+bool SS_AnyCompleteRequest() {
+    for (SSClient* c = g_clientHead; c; c = c->next)
+        if (!c->dead && CompleteRequest(c) > 0) return true;
+    return false;
+}
+
 int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pending) {
     for (SSClient* c = g_clientHead; c; c = c->next) {
         if (c->dead) continue;
@@ -372,11 +378,11 @@ void SS_ServiceClients(fd_set* readSet, fd_set* writeSet) {
 
     for (SSClient* c : walk) {
         if (c->dead) continue;
-        if (FD_ISSET(c->fd, writeSet) && !Flush(c)) {
+        if (writeSet && FD_ISSET(c->fd, writeSet) && !Flush(c)) {
             SS_ClientGone(c);
             continue;
         }
-        if (FD_ISSET(c->fd, readSet) && !ReadInput(c)) c->eof = true;
+        if (readSet && FD_ISSET(c->fd, readSet) && !ReadInput(c)) c->eof = true;
         long length = CompleteRequest(c);
         if (c->eof && length == 0) {
             // The peer closed: its complete requests have run, a partial

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <csignal>
 #include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "harness/eink_root.h"
@@ -206,6 +208,41 @@ TEST_F(ServerCore, AStalledClientDoesNotDelayAnother) {
     ASSERT_TRUE(staller->Send(Bytes(query.begin() + 10, query.end())));
     auto r = staller->ReadType(124);
     ASSERT_TRUE(r);
+}
+
+TEST_F(ServerCore, AFloodingClientLeavesOthersAcceptedAndAnsweredMeanwhile) {
+    auto flooder = Client();
+    const uint32_t src = flooder->NewId(), dst = flooder->NewId();
+    ASSERT_TRUE(flooder->Send(Msg(10).u32(src).s32(600).s32(800).s32(8)));
+    ASSERT_TRUE(flooder->Send(Msg(10).u32(dst).s32(600).s32(800).s32(8)));
+    ASSERT_TRUE(flooder->Sync());
+    // Whole-screen scaled copies: seconds of work that the server holds in
+    // its buffer all at once.
+    Bytes scale = Msg(130).u32(src).u32(dst).u32(0).s32(0).s32(0).s32(0).s32(0).s32(0).s32(0).done();
+    auto copies = [&](int n) {
+        Bytes b;
+        for (int i = 0; i < n; ++i)
+            b.insert(b.end(), scale.begin(), scale.end());
+        return b;
+    };
+    long long t0 = MonoMs();
+    ASSERT_TRUE(flooder->Send(copies(20)));
+    ASSERT_TRUE(flooder->Sync());
+    const double each = std::max(0.05, (MonoMs() - t0) / 20.0);
+    const int count = int(std::min(6000.0, 3000 / each));
+    Bytes flood = copies(count);
+    ASSERT_TRUE(flooder->Send(flood));
+    SleepMs(50);
+    // Accepted and answered in well under the time the flood takes.
+    long long start = MonoMs();
+    WireClient late;
+    ASSERT_TRUE(late.Open(server.socketPath()));
+    EXPECT_EQ(late.Query("nobody", 5000), 0);
+    long long waited = MonoMs() - start;
+    EXPECT_LT(waited, 500) << count << " copies of about " << each << " ms each";
+    EXPECT_TRUE(flooder->Sync(60000));
+    // The flood itself lasted a good deal longer.
+    EXPECT_GT(MonoMs() - start, 1000) << count << " copies of about " << each << " ms each";
 }
 
 TEST_F(ServerCore, TwoHundredClientsComeAndGoWithoutLeakingDescriptors) {
