@@ -3,15 +3,17 @@
 // run, and the rate at which plain 28-byte messages cross a Unix socket one
 // write each: the floor that one write per request sets for small requests.
 //
-//   draw_bench [seconds per operation]     (default 0.5)
+//   draw_bench [seconds per operation] [name filter]   (default 0.5, all)
 //
-// Every winserver request is written with its own write(), as libgui does;
-// a QueryProgram, which the server answers, closes each timed batch.
+// Every winserver request is written with its own write(), as libgui does
+// (image rows are gathered into 64 KiB writes, as NC_UpdatePixmap does); a
+// QueryProgram, which the server answers, closes each timed batch.
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,11 +42,29 @@ struct Op {
 
 // Operations per second over at least `seconds`, batches doubled until long
 // enough.
+// The messages of one operation as they are written: one write each, except
+// that consecutive image rows are gathered into writes of at most 64 KiB, as
+// NC_UpdatePixmap does.
+std::vector<Bytes> Writes(const Op& op) {
+    std::vector<Bytes> writes;
+    for (const Bytes& m : op.messages) {
+        bool row = m.size() > 4 && m[0] == 12;
+        if (row && !writes.empty() && writes.back()[0] == 12 && writes.back().size() + m.size() <= 64 * 1024)
+            writes.back().insert(writes.back().end(), m.begin(), m.end());
+        else
+            writes.push_back(m);
+    }
+    return writes;
+}
+
+// Operations per second over at least `seconds`, batches doubled until long
+// enough.
 double ServerRate(int fd, const Op& op, double seconds) {
+    const std::vector<Bytes> writes = Writes(op);
     auto batch = [&](long n) {
         for (long i = 0; i < n; ++i)
-            for (const Bytes& m : op.messages)
-                if (!WriteAll(fd, m.data(), m.size())) return false;
+            for (const Bytes& w : writes)
+                if (!WriteAll(fd, w.data(), w.size())) return false;
         return Sync(fd);
     };
     batch(20);
@@ -129,6 +149,7 @@ double InProcessRate(const Op& op, double seconds) {
 int main(int argc, char** argv) {
     double seconds = argc > 1 ? atof(argv[1]) : 0.5;
     if (seconds < 0.05) seconds = 0.05;
+    const char* filter = argc > 2 ? argv[2] : "";
     signal(SIGPIPE, SIG_IGN);
 
     std::string root = MakeRoot("drawbench");
@@ -172,6 +193,9 @@ int main(int argc, char** argv) {
         {"UpdatePixmap image 500x500 (rows)", "putimage500", upload(500)},
         {"SwitchDisplayMode (no-op)", "noop", {Request(131, {0})}},
     };
+    // Profiling one operation is easier without the others.
+    ops.erase(std::remove_if(ops.begin(), ops.end(), [&](const Op& op) { return !strstr(op.name, filter); }),
+              ops.end());
     std::vector<double> ours;
     for (const Op& op : ops)
         ours.push_back(ServerRate(fd, op, seconds));

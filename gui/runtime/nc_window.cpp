@@ -61,14 +61,42 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     const long long rowBytes = rowBits / 8;
     const uint32_t fixed = nc::Layout<proto::OP_UpdatePixmap>::length;
     if (fixed + rowBytes > proto::kMaxMessage) return 0;
+    const uint32_t length = fixed + uint32_t(rowBytes);
+    // The row messages are gathered and written a batch at a time: the bytes
+    // on the wire are the same, with one system call per batch instead of one
+    // per row.
+    constexpr uint32_t kBatch = 64 * 1024;
+    static unsigned char batch[kBatch];
+    uint32_t used = 0;
     long long total = 0;
+    auto flush = [&](const unsigned char* bytes, uint32_t count) {
+        int n = NetWrite(connFd, bytes, int(count));
+        if (n == int(count)) total += n;
+        return n;
+    };
     for (int row = 0; row < rows; ++row) {
         uint32_t end = nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
-        std::memcpy(gReqBuffer + end, data + (row * rowBits) / 8, size_t(rowBytes));
-        uint32_t length = end + uint32_t(rowBytes);
-        int n = nc::Finish(proto::OP_UpdatePixmap, length);
-        if (n != int(length)) return n;
-        total += n;
+        proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
+        const unsigned char* pixels = data + (row * rowBits) / 8;
+        if (length > kBatch) {
+            // A row too long to batch goes out on its own.
+            std::memcpy(gReqBuffer + end, pixels, size_t(rowBytes));
+            int n = flush(gReqBuffer, length);
+            if (n != int(length)) return n;
+            continue;
+        }
+        if (used + length > kBatch) {
+            int n = flush(batch, used);
+            if (n != int(used)) return n;
+            used = 0;
+        }
+        std::memcpy(batch + used, gReqBuffer, end);
+        std::memcpy(batch + used + end, pixels, size_t(rowBytes));
+        used += length;
+    }
+    if (used > 0) {
+        int n = flush(batch, used);
+        if (n != int(used)) return n;
     }
     // Large images can send more than an int counts: the count saturates.
     return total > 0x7FFFFFFF ? 0x7FFFFFFF : int(total);

@@ -89,6 +89,20 @@ TEST(PixelRows, OneMessagePerRowEachCarryingItsRowBytes) {
     }
     EXPECT_EQ(cap.Take(), expected);
 
+    // An image larger than one write batch: every row message in order, the
+    // batch boundaries invisible in the stream.
+    const int bigW = 500, bigRows = 300;
+    std::vector<unsigned char> image(size_t(bigW) * bigRows);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = uint8_t(i * 7 + i / bigW);
+    EXPECT_EQ(NC_UpdatePixmap(PM, image.data(), 0, 0, bigW, bigRows, 8), bigRows * (28 + bigW));
+    expected.clear();
+    for (int r = 0; r < bigRows; ++r) {
+        Bytes m = Msg(12).u32(PM).u32(0).s32(r).s32(bigW).s32(1).s32(8).bytes(&image[size_t(r) * bigW], bigW).done();
+        expected.insert(expected.end(), m.begin(), m.end());
+    }
+    EXPECT_EQ(cap.Take(), expected);
+
     // A 100-pixel row at depth 8 has 128 in its length field.
     std::vector<unsigned char> row(100, 0x7F);
     EXPECT_EQ(NC_UpdatePixmap(PM, row.data(), 0, 0, 100, 1, 8), 128);
