@@ -6,7 +6,7 @@
 //   draw_bench [seconds per operation] [name filter]   (default 0.5, all)
 //
 // Every winserver request is written with its own write(), as libgui does
-// (image rows are gathered into 64 KiB writes, as NC_UpdatePixmap does); a
+// (image rows are gathered into large writes, as NC_UpdatePixmap does); a
 // QueryProgram, which the server answers, closes each timed batch.
 #include <signal.h>
 #include <sys/socket.h>
@@ -40,19 +40,22 @@ struct Op {
     std::vector<Bytes> messages;
 };
 
-// Operations per second over at least `seconds`, batches doubled until long
-// enough.
 // The messages of one operation as they are written: one write each, except
-// that consecutive image rows are gathered into writes of at most 64 KiB, as
-// NC_UpdatePixmap does.
+// that consecutive image rows are gathered as NC_UpdatePixmap gathers them,
+// up to 512 rows and 1 MiB a write.
 std::vector<Bytes> Writes(const Op& op) {
     std::vector<Bytes> writes;
+    size_t rowsInLast = 0;
     for (const Bytes& m : op.messages) {
         bool row = m.size() > 4 && m[0] == 12;
-        if (row && !writes.empty() && writes.back()[0] == 12 && writes.back().size() + m.size() <= 64 * 1024)
+        if (row && !writes.empty() && writes.back()[0] == 12 && rowsInLast < 512 &&
+            writes.back().size() + m.size() <= (1u << 20)) {
             writes.back().insert(writes.back().end(), m.begin(), m.end());
-        else
+            ++rowsInLast;
+        } else {
             writes.push_back(m);
+            rowsInLast = 1;
+        }
     }
     return writes;
 }

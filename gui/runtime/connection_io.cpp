@@ -7,6 +7,7 @@
 
 #include "egui_conn.h"
 #include "protocol/protocol.h"
+#include "runtime/nc_pack.h"
 
 namespace {
 
@@ -45,6 +46,41 @@ int NetWrite(int fd, const void* buffer, int count) {
     }
     iErrLine = 0;
     return count > 0 ? count : 0;
+}
+
+int nc::WriteGathered(int fd, iovec* pieces, int count) {
+    if (fd < 0) return -1;
+    iErrLine = 3;
+    long long done = 0;
+    while (count > 0) {
+        ssize_t n = writev(fd, pieces, count);
+        if (n == 0) {
+            iErrLine = 4;
+            return 0;
+        }
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                iErrLine = 5;
+                return -1;
+            }
+            WaitReady(fd, POLLOUT);
+            continue;
+        }
+        done += n;
+        // Step past what went out, into the middle of a piece if need be.
+        size_t left = size_t(n);
+        while (count > 0 && left >= pieces->iov_len) {
+            left -= pieces->iov_len;
+            ++pieces, --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+            pieces->iov_len -= left;
+        }
+    }
+    iErrLine = 0;
+    return done > 0x7FFFFFFF ? 0x7FFFFFFF : int(done);
 }
 
 int NetRead(int fd, void* buffer, int count) {

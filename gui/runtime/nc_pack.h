@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <sys/uio.h>
 #include <type_traits>
 #include <utility>
 
@@ -136,6 +137,10 @@ inline int Finish(int op, uint32_t length) {
     proto::PutU32(gReqBuffer, proto::PackHeader(uint32_t(op), length));
     return NetWrite(connFd, gReqBuffer, int(length));
 }
+
+// Writes the pieces in order with as few system calls as the socket allows,
+// waiting while it is full; returns the bytes written, or NetWrite's 0 or -1.
+int WriteGathered(int fd, iovec* pieces, int count);
 
 // A request without a tail, built and written in one go.
 template <int Op, class... A> int Send(const A&... a) {

@@ -62,41 +62,30 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     const uint32_t fixed = nc::Layout<proto::OP_UpdatePixmap>::length;
     if (fixed + rowBytes > proto::kMaxMessage) return 0;
     const uint32_t length = fixed + uint32_t(rowBytes);
-    // The row messages are gathered and written a batch at a time: the bytes
-    // on the wire are the same, with one system call per batch instead of one
-    // per row.
-    constexpr uint32_t kBatch = 64 * 1024;
-    static unsigned char batch[kBatch];
-    uint32_t used = 0;
+    // The row messages go out many at a time, each header followed by its
+    // row taken straight from the caller's data: the bytes on the wire are
+    // the same, with one system call per batch instead of one per row.
+    constexpr int kRowsPerWrite = 512;            // two pieces a row, within IOV_MAX
+    constexpr long long kBytesPerWrite = 1 << 20; // and a bounded amount at a time
+    static unsigned char headers[kRowsPerWrite][proto::kUpdatePixmapRow];
+    static iovec pieces[2 * kRowsPerWrite];
+    static_assert(nc::Layout<proto::OP_UpdatePixmap>::length == proto::kUpdatePixmapRow, "row offset");
     long long total = 0;
-    auto flush = [&](const unsigned char* bytes, uint32_t count) {
-        int n = NetWrite(connFd, bytes, int(count));
-        if (n == int(count)) total += n;
-        return n;
-    };
-    for (int row = 0; row < rows; ++row) {
-        uint32_t end = nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
-        proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
-        const unsigned char* pixels = data + (row * rowBits) / 8;
-        if (length > kBatch) {
-            // A row too long to batch goes out on its own.
-            std::memcpy(gReqBuffer + end, pixels, size_t(rowBytes));
-            int n = flush(gReqBuffer, length);
-            if (n != int(length)) return n;
-            continue;
+    int row = 0;
+    while (row < rows) {
+        int n = 0;
+        long long bytes = 0;
+        for (; row < rows && n < kRowsPerWrite && (n == 0 || bytes + length <= kBytesPerWrite); ++row, ++n) {
+            nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
+            proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
+            std::memcpy(headers[n], gReqBuffer, fixed);
+            pieces[2 * n] = iovec{headers[n], fixed};
+            pieces[2 * n + 1] = iovec{const_cast<unsigned char*>(data + (row * rowBits) / 8), size_t(rowBytes)};
+            bytes += length;
         }
-        if (used + length > kBatch) {
-            int n = flush(batch, used);
-            if (n != int(used)) return n;
-            used = 0;
-        }
-        std::memcpy(batch + used, gReqBuffer, end);
-        std::memcpy(batch + used + end, pixels, size_t(rowBytes));
-        used += length;
-    }
-    if (used > 0) {
-        int n = flush(batch, used);
-        if (n != int(used)) return n;
+        int written = nc::WriteGathered(connFd, pieces, 2 * n);
+        if (written != bytes) return written;
+        total += written;
     }
     // Large images can send more than an int counts: the count saturates.
     return total > 0x7FFFFFFF ? 0x7FFFFFFF : int(total);
