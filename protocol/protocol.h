@@ -150,6 +150,9 @@ private:
     uint32_t off_;
 };
 
+// Where the pixel row of an UpdatePixmap message begins.
+constexpr uint32_t kUpdatePixmapRow = 28;
+
 // ---- Events (server to client) -------------------------------------------------
 
 enum EventType : uint8_t {

@@ -181,7 +181,7 @@ void HandleFreePixmap(SSClient*, const uint8_t* msg, uint32_t length) {
 // received, so a pixmap that does not exist, or bytes outside it, simply
 // leave the rest of the message unused.
 void HandleUpdatePixmap(SSClient*, const uint8_t* msg, uint32_t length) {
-    constexpr uint32_t kRowData = 28;
+    constexpr uint32_t kRowData = proto::kUpdatePixmapRow;
     proto::ArgReader r(msg, length);
     SSPixmap* p = SS_FindPixmap(r.u32());
     if (!p || !p->d.pixels || length <= kRowData) return;
