@@ -43,11 +43,14 @@ uint8_t g_requestBuffer[proto::kMaxMessage + kZeroTail];
 // A client whose unsent output grows past this is not reading its events;
 // it is disconnected rather than allowed to eat the server's memory.
 constexpr size_t kMaxPendingOutput = 16u << 20;
-// Room for the input of one connection: one whole largest request and the
-// start of the next.
-constexpr size_t kMaxPendingInput = 8 * proto::kMaxMessage;
 // What one read asks for at least: many small requests per system call.
 constexpr size_t kReadChunk = 64 * 1024;
+// A remainder this small is moved to the front before a read, so that reads
+// keep landing in the same, cached, memory.
+constexpr size_t kCheapMove = 16 * 1024;
+// Room for the input of one connection: one whole largest request and the
+// start of the next.
+constexpr size_t kMaxPendingInput = 2 * proto::kMaxMessage;
 
 // Records torn down during a pass, freed when the pass is over so that no
 // walk is left holding a dangling pointer.
@@ -119,11 +122,12 @@ long CompleteRequest(const SSClient* c) {
 // Reads what the socket holds into the free end of the input. False when
 // the peer closed or failed.
 bool ReadInput(SSClient* c) {
-    // Executed requests are dropped from the front only when the free end
-    // runs short, so the bytes moved stay proportional to the bytes read.
+    // Executed requests are dropped from the front when what is left is
+    // small or the free end runs short, so the bytes moved stay
+    // proportional to the bytes read.
     if (c->inStart == c->inEnd) {
         c->inStart = c->inEnd = 0;
-    } else if (c->inStart > 0 && c->in.size() - c->inEnd < kReadChunk) {
+    } else if (c->inStart > 0 && (Pending(c) <= kCheapMove || c->in.size() - c->inEnd < kReadChunk)) {
         memmove(c->in.data(), c->in.data() + c->inStart, Pending(c));
         c->inEnd -= c->inStart;
         c->inStart = 0;
