@@ -54,4 +54,10 @@ long long NowMs() {
     return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
+long long CoarseNowMs() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
 } // namespace eink

@@ -26,5 +26,8 @@ int KeyChannelPort();
 
 // Milliseconds of a monotonic clock: intervals and timers, never dates.
 long long NowMs();
+// The same from the kernel's tick: a few milliseconds coarse, but nearly
+// free to read.
+long long CoarseNowMs();
 
 } // namespace eink

@@ -88,29 +88,19 @@ bool Ready(int fd, const fd_set* set) { return fd >= 0 && fd < FD_SETSIZE && FD_
     g_keyTimerMs = g_idleTimerMs = now;
     SS_ReadKeyTime();
 
-    long long lastPoll = -1;
-    unsigned passes = 0;
+    long long lastPollTick = -1;
     while (!g_quit) {
         // While connections hold complete requests, passes run from their
-        // buffers without asking the kernel: a system call per request would
-        // cost more than most requests. Even reading the clock is left to
-        // every 32nd such pass, with the timers and the refresh check. The
-        // descriptors are polled again once a millisecond, and as soon as no
-        // request is left.
-        if (SS_AnyCompleteRequest()) {
-            if (++passes % 32 != 0) {
-                SS_ServiceClients(nullptr, nullptr);
-                continue;
-            }
-            now = eink::NowMs();
-            if (now == lastPoll) {
-                RunTimers(now);
-                SS_ServiceClients(nullptr, nullptr);
-                CheckScreenUpdate();
-                continue;
-            }
+        // buffers without asking the kernel: a select per request would cost
+        // more than most requests. The descriptors, the timers and the
+        // refresh check come round again when the coarse clock ticks (every
+        // few milliseconds; reading it costs next to nothing), and as soon as
+        // no request is left.
+        if (SS_AnyCompleteRequest() && eink::CoarseNowMs() == lastPollTick) {
+            SS_ServiceClients(nullptr, nullptr);
+            continue;
         }
-        lastPoll = eink::NowMs();
+        lastPollTick = eink::CoarseNowMs();
         fd_set readSet, writeSet;
         FD_ZERO(&readSet);
         FD_ZERO(&writeSet);
