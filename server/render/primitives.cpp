@@ -766,12 +766,10 @@ void PrimFillCircleGradientW(const SSCanvas& c, int64_t cx, int64_t cy, int64_t 
 
 // ---- Ellipses -------------------------------------------------------------------------------
 
-// Walks the midpoint ellipse of one quadrant (x, y >= 0) in two regions and
-// calls plot(x, y) for each point. Negative semi-axes give nothing. Region 1
-// steps y and region 2 steps x once per point, and neither can pass its
-// semi-axis: capping them there keeps a zero axis from looping forever.
-template <typename Plot> static void WalkEllipse(int64_t a, int64_t b, Plot plot) {
-    if (a < 0 || b < 0) return;
+// One region of the midpoint ellipse of one quadrant: from (a, 0), the
+// second coordinate steps once per point and the first follows, until the
+// slope passes -1. The cap keeps a zero axis from looping forever.
+template <typename Plot> static void WalkEllipseRegion(int64_t a, int64_t b, Plot plot) {
     const int64_t a2 = a * a, b2 = b * b;
     int64_t x = a, y = 0, xc = b2 * (1 - 2 * a), yc = a2, err = 0, stopX = 2 * b2 * a, stopY = 0;
     for (int64_t guard = 0; stopY <= stopX && guard <= b; ++guard) {
@@ -787,20 +785,16 @@ template <typename Plot> static void WalkEllipse(int64_t a, int64_t b, Plot plot
             xc += 2 * b2;
         }
     }
-    x = 0, y = b, xc = b2, yc = a2 * (1 - 2 * b), err = 0, stopX = 0, stopY = 2 * a2 * b;
-    for (int64_t guard = 0; stopX <= stopY && guard <= a; ++guard) {
-        plot(x, y);
-        ++x;
-        stopX += 2 * b2;
-        err += xc;
-        xc += 2 * b2;
-        if (2 * err + yc > 0) {
-            --y;
-            stopY -= 2 * a2;
-            err += yc;
-            yc += 2 * a2;
-        }
-    }
+}
+
+// Walks the midpoint ellipse of one quadrant (x, y >= 0) in two regions and
+// calls plot(x, y) for each point. Negative semi-axes give nothing. Region 1
+// steps y and region 2 steps x once per point; the second region is the
+// first with the axes exchanged.
+template <typename Plot> static void WalkEllipse(int64_t a, int64_t b, Plot plot) {
+    if (a < 0 || b < 0) return;
+    WalkEllipseRegion(a, b, plot);
+    WalkEllipseRegion(b, a, [&](int64_t y, int64_t x) { plot(x, y); });
 }
 
 void PrimEllipse(const SSCanvas& c, int64_t cx, int64_t cy, int64_t a, int64_t b, uint8_t v, SSEllipseMode mode) {
