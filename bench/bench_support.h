@@ -84,6 +84,41 @@ inline bool ReadAll(int fd, void* p, size_t n) {
     return true;
 }
 
+// Messages per second of `size` bytes over a Unix socket between two
+// processes, one write per message, for at least `seconds`; the reader
+// reads in bulk and the time runs until it has read them all. The floor that
+// one write per request sets for small requests.
+inline double SocketFloor(size_t size, double seconds) {
+    int sv[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) return 0;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(sv[0]);
+        Bytes buf(65536);
+        while (read(sv[1], buf.data(), buf.size()) > 0) {
+        }
+        char done = 1;
+        WriteAll(sv[1], &done, 1);
+        _exit(0);
+    }
+    close(sv[1]);
+    Bytes msg(size, 7);
+    long count = 0;
+    auto t0 = Clock::now();
+    while (Seconds(t0, Clock::now()) < seconds) {
+        for (int i = 0; i < 10000; ++i)
+            WriteAll(sv[0], msg.data(), msg.size());
+        count += 10000;
+    }
+    shutdown(sv[0], SHUT_WR);
+    char done;
+    ReadAll(sv[0], &done, 1);
+    double s = Seconds(t0, Clock::now());
+    close(sv[0]);
+    waitpid(pid, nullptr, 0);
+    return count / s;
+}
+
 // Reads one message into `body` (header stripped); returns its type, or -1.
 inline int ReadMessage(int fd, Bytes& body) {
     uint8_t h[4];

@@ -98,35 +98,6 @@ double ServerRate(int fd, const Op& op, double seconds, bool pipelined) {
 // A request small enough that the socket, not the server, may set its pace.
 bool Small(const Op& op) { return op.messages.size() == 1 && op.messages[0].size() <= 44; }
 
-double SocketFloor(size_t size, double seconds) {
-    int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) return 0;
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(sv[0]);
-        Bytes buf(65536);
-        for (;;) {
-            ssize_t r = read(sv[1], buf.data(), buf.size());
-            if (r <= 0) break;
-        }
-        _exit(0);
-    }
-    close(sv[1]);
-    Bytes msg(size, 7);
-    long count = 0;
-    auto t0 = Clock::now();
-    double s = 0;
-    while (s < seconds) {
-        for (int i = 0; i < 10000; ++i)
-            WriteAll(sv[0], msg.data(), msg.size());
-        count += 10000;
-        s = Seconds(t0, Clock::now());
-    }
-    close(sv[0]);
-    waitpid(pid, nullptr, 0);
-    return count / s;
-}
-
 // x11perf's rates (operations per second) by test name, or an empty map.
 std::map<std::string, double> XvfbRates(const std::vector<Op>& ops) {
     std::map<std::string, double> rates;
