@@ -61,25 +61,20 @@ struct ScreenArgs {
     uint8_t pixel() { return uint8_t(r.u32()); }
 };
 
+void PointOnScreen(const uint8_t* msg, uint32_t length, bool exclusiveOr) {
+    ScreenArgs a(msg, length);
+    int64_t x = a.i(), y = a.i();
+    uint8_t v = a.pixel();
+    if (a.bad || !g_screen) return;
+    exclusiveOr ? XorPixel(x, y, v) : SetPixel(x, y, v);
+    Dirty(x, y, 1, 1);
+}
+
 } // namespace
 
-void HandleDrawPointScreen(SSClient*, const uint8_t* msg, uint32_t length) {
-    ScreenArgs a(msg, length);
-    int64_t x = a.i(), y = a.i();
-    uint8_t v = a.pixel();
-    if (a.bad || !g_screen) return;
-    SetPixel(x, y, v);
-    Dirty(x, y, 1, 1);
-}
+void HandleDrawPointScreen(SSClient*, const uint8_t* msg, uint32_t length) { PointOnScreen(msg, length, false); }
 
-void HandleDrawPointXorScreen(SSClient*, const uint8_t* msg, uint32_t length) {
-    ScreenArgs a(msg, length);
-    int64_t x = a.i(), y = a.i();
-    uint8_t v = a.pixel();
-    if (a.bad || !g_screen) return;
-    XorPixel(x, y, v);
-    Dirty(x, y, 1, 1);
-}
+void HandleDrawPointXorScreen(SSClient*, const uint8_t* msg, uint32_t length) { PointOnScreen(msg, length, true); }
 
 void HandleFillRectScreen(SSClient*, const uint8_t* msg, uint32_t length) {
     ScreenArgs a(msg, length);
