@@ -9,17 +9,8 @@ bool g_clipIncremental = true;
 
 namespace {
 
-// Next window after `x` in pre-order within `top`'s subtree; children are
-// entered only when `enter`. No recursion: trees can be deep.
-SSWindow* NextInSubtree(SSWindow* x, SSWindow* top, bool enter) {
-    if (enter && x->firstChild) return x->firstChild;
-    while (x != top && !x->nextSibling)
-        x = x->parent;
-    return x == top ? nullptr : x->nextSibling;
-}
-
 void MarkSubtree(SSWindow* top) {
-    for (SSWindow* x = top; x; x = NextInSubtree(x, top, true))
+    for (SSWindow* x = top; x; x = SS_NextInSubtree(x, top, true))
         x->clipFresh = false;
 }
 
@@ -68,17 +59,9 @@ void SS_UpdateClipsFrom(SSWindow* w) {
     SSWindow* parent = w->parent;
     SS_ComputeClip(parent);
     // Pre-order from w through its subtree and the siblings below it; only
-    // mapped windows' children are entered. No recursion: trees can be deep.
-    for (SSWindow* x = w; x;) {
+    // mapped windows' children are entered.
+    for (SSWindow* x = w; x; x = SS_NextInSubtree(x, parent, SS_Mapped(x)))
         SS_ComputeClip(x);
-        if (SS_Mapped(x) && x->firstChild) {
-            x = x->firstChild;
-            continue;
-        }
-        while (x != parent && !x->nextSibling)
-            x = x->parent;
-        x = (x == parent) ? nullptr : x->nextSibling;
-    }
 }
 
 void SS_MarkClipsStale(SSWindow* w) {
@@ -101,11 +84,11 @@ bool LevelFresh(SSWindow* w) {
     bool fresh = g_clipIncremental && SS_Viewable(p) && p->clipFresh;
     for (SSWindow* x = p->firstChild; x && fresh;) {
         if (x == w || !SS_Mapped(x)) {
-            x = NextInSubtree(x, p, false);
+            x = SS_NextInSubtree(x, p, false);
             continue;
         }
         fresh = x->clipFresh;
-        x = NextInSubtree(x, p, true);
+        x = SS_NextInSubtree(x, p, true);
     }
     return fresh;
 }
@@ -123,14 +106,14 @@ void TakeBaseFrom(const SSWindow* w, SSWindow* first, const SSWindow* last) {
                 SS_SubtractRegion(x->clipWithChildren, base);
                 SS_SubtractRegion(x->clipWithoutChildren, base);
             }
-            x = NextInSubtree(x, s, touched);
+            x = SS_NextInSubtree(x, s, touched);
         }
         if (s == last) break;
     }
 }
 
 void ComputeSubtree(SSWindow* w) {
-    for (SSWindow* x = w; x; x = NextInSubtree(x, w, SS_Mapped(x)))
+    for (SSWindow* x = w; x; x = SS_NextInSubtree(x, w, SS_Mapped(x)))
         SS_ComputeClip(x);
 }
 

@@ -9,15 +9,6 @@ namespace {
 
 bool HasArea(const SSRegion* r) { return r && !SS_RegionEmpty(r); }
 
-// Next window after `x` in pre-order within `top`'s subtree; children are
-// entered only when `enter`.
-SSWindow* NextInSubtree(SSWindow* x, SSWindow* top, bool enter) {
-    if (enter && x->firstChild) return x->firstChild;
-    while (x != top && !x->nextSibling)
-        x = x->parent;
-    return x == top ? nullptr : x->nextSibling;
-}
-
 // Visits `s` and its descendants in pre-order, mapped windows only, sending
 // each its own visible part; children only of windows that show something.
 void VisibleWalk(SSWindow* s) {
@@ -25,9 +16,9 @@ void VisibleWalk(SSWindow* s) {
     for (SSWindow* x = s; x;) {
         if (SS_Mapped(x)) {
             SS_SendDraw(x, x->clipWithoutChildren);
-            x = NextInSubtree(x, s, HasArea(x->clipWithChildren));
+            x = SS_NextInSubtree(x, s, HasArea(x->clipWithChildren));
         } else {
-            x = NextInSubtree(x, s, false);
+            x = SS_NextInSubtree(x, s, false);
         }
     }
 }
@@ -48,11 +39,11 @@ void ExposeUnder(SSWindow* p, const SSRegion* r, SSWindow* skip) {
     SendPart(p, r, scratch);
     for (SSWindow* x = p->firstChild; x;) {
         if (x == skip || !SS_Mapped(x)) {
-            x = NextInSubtree(x, p, false);
+            x = SS_NextInSubtree(x, p, false);
             continue;
         }
         SendPart(x, r, scratch);
-        x = NextInSubtree(x, p, HasArea(x->clipWithChildren));
+        x = SS_NextInSubtree(x, p, HasArea(x->clipWithChildren));
     }
     SS_FreeRegion(scratch);
 }

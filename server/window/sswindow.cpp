@@ -120,19 +120,11 @@ void RebuildFrame(SSWindow* w) {
 // Moves the window and all its descendants by (dx, dy) in absolute terms,
 // rebuilding frames and offsetting shapes; relative positions stay.
 void MoveSubtree(SSWindow* w, int32_t dx, int32_t dy) {
-    for (SSWindow* x = w; x;) {
+    for (SSWindow* x = w; x; x = SS_NextInSubtree(x, w, true)) {
         x->d.x = Position(int64_t(x->d.x) + dx);
         x->d.y = Position(int64_t(x->d.y) + dy);
         RebuildFrame(x);
         if (x->shape) SS_OffsetRegion(x->shape, dx, dy);
-        // Pre-order without recursion: a hostile client can nest deeply.
-        if (x->firstChild) {
-            x = x->firstChild;
-            continue;
-        }
-        while (x != w && !x->nextSibling)
-            x = x->parent;
-        x = (x == w) ? nullptr : x->nextSibling;
     }
 }
 
@@ -232,6 +224,13 @@ void ExposeTopmostForRefresh() {
 
 // ---- Table and tree queries ---------------------------------------------------------
 
+SSWindow* SS_NextInSubtree(SSWindow* x, SSWindow* top, bool enter) {
+    if (enter && x->firstChild) return x->firstChild;
+    while (x != top && !x->nextSibling)
+        x = x->parent;
+    return x == top ? nullptr : x->nextSibling;
+}
+
 SSWindow* SS_FindWindow(uint32_t id) {
     if (id == 0) return nullptr;
     if (s_cacheWindow && s_cacheId == id) return s_cacheWindow;
@@ -324,13 +323,7 @@ void SS_DestroyClientWindows(SSClient* client) {
     for (SSWindow* x = g_rootWindow->firstChild; x;) {
         bool head = x->owner == client;
         if (head) heads.push_back(x);
-        if (!head && x->firstChild) {
-            x = x->firstChild;
-            continue;
-        }
-        while (x != g_rootWindow && !x->nextSibling)
-            x = x->parent;
-        x = x == g_rootWindow ? nullptr : x->nextSibling;
+        x = SS_NextInSubtree(x, g_rootWindow, !head);
     }
     for (SSWindow* w : heads)
         SS_DestroyWindow(w);

@@ -76,6 +76,10 @@ void SS_WindowsRotated();
 
 // The window with this identifier, or null (0 and unknown identifiers).
 SSWindow* SS_FindWindow(uint32_t id);
+// Next window after `x` in pre-order within `top`'s subtree, null after the
+// last; children are entered only when `enter`. Walks without recursion, as
+// a hostile client can nest windows deeply.
+SSWindow* SS_NextInSubtree(SSWindow* x, SSWindow* top, bool enter);
 
 inline bool SS_Mapped(const SSWindow* w) { return (w->flags & WIN_MAPPED) != 0; }
 // The window and all its ancestors are mapped.
