@@ -4,6 +4,7 @@
 #include "core/server.h"
 #include "protocol/protocol.h"
 #include "render/fonts.h"
+#include "render/primitives.h"
 #include "render/sspixmap.h"
 
 namespace {
@@ -17,16 +18,15 @@ constexpr uint32_t kPixmap = 4, kFont = 8, kSize = 12, kX = 16, kY = 20, kCount 
 }
 
 // Text is blended one byte per pixel with the width as stride, as every
-// drawing request does; a pixmap whose rows are narrower than that (depth
-// below 8) takes no text.
+// drawing request does: a pixmap that cannot be drawn on takes no text.
 SSTextTarget TargetOf(const SSPixmap* pix) {
     SSTextTarget t{};
-    if (!pix->d.pixels || pix->d.width <= 0 || pix->d.height <= 0) return t;
-    if (int64_t(pix->d.bytesPerLine) < int64_t(pix->d.width)) return t;
-    t.pixels = pix->d.pixels;
-    t.width = pix->d.width;
-    t.height = pix->d.height;
-    t.stride = pix->d.width;
+    SSCanvas c;
+    if (!SS_PixmapCanvas(pix, &c)) return t;
+    t.pixels = c.pixels;
+    t.width = c.width;
+    t.height = c.height;
+    t.stride = c.width;
     return t;
 }
 
