@@ -39,11 +39,10 @@ void InitColors() {
     g_palette.shadow = grey(127, 127, 127);
     g_palette.mid = grey(191, 191, 191);
     g_palette.face = grey(223, 223, 223);
-    InitArcTables();
 }
 
-// The tables must be usable even by code that never called InitColors (unit
-// tests of single primitives).
+// The arc tables are built once, before main: they are usable by any code,
+// unit tests of single primitives included.
 namespace {
 struct ArcTablesInit {
     ArcTablesInit() { InitArcTables(); }

@@ -105,10 +105,6 @@ SSPixmap* SS_CreatePixmap(uint32_t id, int32_t width, int32_t height, int32_t de
     return p;
 }
 
-void SS_RefPixmap(SSPixmap* p) {
-    if (p) ++p->refCount;
-}
-
 void SS_ReleasePixmap(SSPixmap* p) {
     if (p && --p->refCount <= 0) Destroy(p);
 }

@@ -37,9 +37,8 @@ SSPixmap* SS_CreatePixmap(uint32_t id, int32_t width, int32_t height, int32_t de
 // Removes the entry of `id` from the table and drops the table's reference.
 void SS_FreePixmap(uint32_t id);
 
-// Another holder takes or drops a reference; the record and its pixels go
-// when the last one is dropped (windows are told through SS_ForgetPixmap).
-void SS_RefPixmap(SSPixmap* pixmap);
+// Drops a reference; the record and its pixels go with the last one
+// (windows are told through SS_ForgetPixmap).
 void SS_ReleasePixmap(SSPixmap* pixmap);
 
 // Removes every pixmap that the connection created.
