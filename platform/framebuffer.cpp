@@ -230,9 +230,10 @@ size_t ConvertSse2(const uint8_t* src, uint8_t* dst, size_t pixels) {
 
 int PanelConversionLevel() {
 #if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f")) return 512;
-    if (__builtin_cpu_supports("avx2")) return 256;
-    return 128;
+    static const int level = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f") ? 512
+                             : __builtin_cpu_supports("avx2")                                        ? 256
+                                                                                                     : 128;
+    return level;
 #else
     return 64;
 #endif
@@ -257,16 +258,7 @@ bool ConvertToPanelAt(int level, const uint8_t* src, uint8_t* dst, size_t pixels
 }
 
 void ConvertToPanel(const uint8_t* src, uint8_t* dst, size_t pixels) {
-    size_t i = 0;
-#if defined(__x86_64__)
-    static const int level = PanelConversionLevel();
-    i = level >= 512   ? ConvertAvx512(src, dst, pixels)
-        : level >= 256 ? ConvertAvx2(src, dst, pixels)
-                       : ConvertSse2(src, dst, pixels);
-#else
-    i = ConvertWords(src, dst, pixels);
-#endif
-    ConvertToPanelReference(src + i, dst + i / 2, pixels - i);
+    ConvertToPanelAt(PanelConversionLevel(), src, dst, pixels);
 }
 
 bool WritePanelPng(const std::string& path, const uint8_t* panel, int width, int height) {
