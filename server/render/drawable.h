@@ -14,11 +14,11 @@ enum SSDrawableKind : uint32_t {
 };
 
 struct SSDrawable {
-    uint8_t* pixels;        // windows: the frame buffer image; pixmaps: their own bytes
-    uint32_t id;            // client-chosen identifier, never 0 for a client object
-    int32_t x, y;           // absolute screen position (0 for pixmaps)
+    uint8_t* pixels; // windows: the frame buffer image; pixmaps: their own bytes
+    uint32_t id;     // client-chosen identifier, never 0 for a client object
+    int32_t x, y;    // absolute screen position (0 for pixmaps)
     int32_t width, height;
     uint32_t bitsPerPixel;
     uint32_t bytesPerLine;
-    uint32_t kind;          // SSDrawableKind
+    uint32_t kind; // SSDrawableKind
 };
