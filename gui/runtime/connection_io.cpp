@@ -25,27 +25,12 @@ unsigned char* GL_AllocReq(int) { return gReqBuffer; }
 
 int NetWrite(int fd, const void* buffer, int count) {
     if (fd < 0) return -1;
-    iErrLine = 3;
-    const unsigned char* p = static_cast<const unsigned char*>(buffer);
-    int done = 0;
-    while (done < count) {
-        ssize_t n = write(fd, p + done, size_t(count - done));
-        if (n > 0) {
-            done += int(n);
-        } else if (n == 0) {
-            iErrLine = 4;
-            return 0;
-        } else if (errno == EINTR) {
-            continue;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            WaitReady(fd, POLLOUT);
-        } else {
-            iErrLine = 5;
-            return -1;
-        }
+    if (count <= 0) {
+        iErrLine = 0;
+        return 0;
     }
-    iErrLine = 0;
-    return count > 0 ? count : 0;
+    iovec piece{const_cast<void*>(buffer), size_t(count)};
+    return nc::WriteGathered(fd, &piece, 1);
 }
 
 int nc::WriteGathered(int fd, iovec* pieces, int count) {
