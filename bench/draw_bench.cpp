@@ -28,6 +28,7 @@
 
 #include "bench_support.h"
 #include "core/handlers.h"
+#include "protocol/protocol.h"
 #include "render/apollo.h"
 #include "window/sswindow.h"
 
@@ -45,14 +46,14 @@ struct Op {
 
 // The messages of one operation as they are written: one write each, except
 // that consecutive image rows are gathered as NC_UpdatePixmap gathers them,
-// up to 512 rows and 1 MiB a write.
+// up to proto::kRowsPerWrite rows and proto::kBytesPerWrite bytes a write.
 std::vector<Bytes> Writes(const Op& op) {
     std::vector<Bytes> writes;
     size_t rowsInLast = 0;
     for (const Bytes& m : op.messages) {
         bool row = m.size() > 4 && m[0] == 12;
-        if (row && !writes.empty() && writes.back()[0] == 12 && rowsInLast < 512 &&
-            writes.back().size() + m.size() <= (1u << 20)) {
+        if (row && !writes.empty() && writes.back()[0] == 12 && rowsInLast < size_t(proto::kRowsPerWrite) &&
+            (long long)(writes.back().size() + m.size()) <= proto::kBytesPerWrite) {
             writes.back().insert(writes.back().end(), m.begin(), m.end());
             ++rowsInLast;
         } else {

@@ -152,6 +152,10 @@ private:
 
 // Where the pixel row of an UpdatePixmap message begins.
 constexpr uint32_t kUpdatePixmapRow = 28;
+// How many UpdatePixmap row messages a client gathers into one write (two
+// pieces a row, within IOV_MAX), and the most bytes such a write carries.
+constexpr int kRowsPerWrite = 512;
+constexpr long long kBytesPerWrite = 1 << 20;
 
 // ---- Events (server to client) -------------------------------------------------
 

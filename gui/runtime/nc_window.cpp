@@ -65,20 +65,22 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     // The row messages go out many at a time, each header followed by its
     // row taken straight from the caller's data: the bytes on the wire are
     // the same, with one system call per batch instead of one per row.
-    constexpr int kRowsPerWrite = 512;            // two pieces a row, within IOV_MAX
-    constexpr long long kBytesPerWrite = 1 << 20; // and a bounded amount at a time
+    using proto::kBytesPerWrite, proto::kRowsPerWrite;
     static unsigned char headers[kRowsPerWrite][proto::kUpdatePixmapRow];
     static iovec pieces[2 * kRowsPerWrite];
     static_assert(nc::Layout<proto::OP_UpdatePixmap>::length == proto::kUpdatePixmapRow, "row offset");
+    // The headers differ only in the row index.
+    constexpr uint32_t kRowField = nc::ArgOffset(nc::Layout<proto::OP_UpdatePixmap>::sig, 2);
+    nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, 0, w, 1, depth);
+    proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
     long long total = 0;
     int row = 0;
     while (row < rows) {
         int n = 0;
         long long bytes = 0;
         for (; row < rows && n < kRowsPerWrite && (n == 0 || bytes + length <= kBytesPerWrite); ++row, ++n) {
-            nc::Pack<proto::OP_UpdatePixmap>(pixmap, 0, row, w, 1, depth);
-            proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
             std::memcpy(headers[n], gReqBuffer, fixed);
+            proto::PutU32(headers[n] + kRowField, uint32_t(row));
             pieces[2 * n] = iovec{headers[n], fixed};
             pieces[2 * n + 1] = iovec{const_cast<unsigned char*>(data + (row * rowBits) / 8), size_t(rowBytes)};
             bytes += length;
