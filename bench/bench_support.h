@@ -120,6 +120,18 @@ inline double SocketFloor(size_t size, double seconds) {
 }
 
 // Reads one message into `body` (header stripped); returns its type, or -1.
+// Calls per second of batch(n): one warm-up batch, then batches doubled from
+// `first` until one lasts `seconds` or n passes `cap`; 0 when a batch fails.
+template <class Batch> double DoublingRate(Batch batch, double seconds, long warm, long first, long cap) {
+    batch(warm);
+    for (long n = first;; n *= 2) {
+        auto t0 = Clock::now();
+        if (!batch(n)) return 0;
+        double s = Seconds(t0, Clock::now());
+        if (s >= seconds || n > cap) return n / s;
+    }
+}
+
 inline int ReadMessage(int fd, Bytes& body) {
     uint8_t h[4];
     if (!ReadAll(fd, h, 4)) return -1;

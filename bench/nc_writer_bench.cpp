@@ -33,13 +33,12 @@ using bench::Seconds;
 
 // Calls per second of `op` over at least `seconds`, in doubling batches.
 double Rate(const std::function<void(long)>& op, double seconds) {
-    op(100);
-    for (long n = 1000;; n *= 2) {
-        auto t0 = Clock::now();
-        op(n);
-        double s = Seconds(t0, Clock::now());
-        if (s >= seconds || n > (1l << 30)) return n / s;
-    }
+    return bench::DoublingRate(
+        [&](long n) {
+            op(n);
+            return true;
+        },
+        seconds, 100, 1000, 1l << 30);
 }
 
 volatile uint32_t gSink;
