@@ -153,7 +153,7 @@ void HandleDrawHLineW(SSClient* client, const uint8_t* msg, uint32_t length) {
     int64_t x1 = a.i(), x2 = a.i(), y = a.i(), t = a.i();
     uint8_t v = a.pixel();
     if (!a.ok() || t < 1) return;
-    PrimFillBox(c, std::min(x1, x2), y, std::max(x1, x2), y + t - 1, v);
+    PrimFillBox(c, x1, y, x2, y + t - 1, v);
 }
 
 void HandleDrawLine(SSClient* client, const uint8_t* msg, uint32_t length) {

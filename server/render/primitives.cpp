@@ -278,8 +278,8 @@ void PrimLine(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
 void PrimLineW(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t t, uint8_t v) {
     if (t < 2) return PrimLine(c, x1, y1, x2, y2, v);
     if (x1 == x2 && y1 == y2) return PrimPoint(c, x1, y1, v);
-    if (x1 == x2) return PrimFillBox(c, x1, std::min(y1, y2), x1 + t - 1, std::max(y1, y2), v);
-    if (y1 == y2) return PrimFillBox(c, std::min(x1, x2), y1, std::max(x1, x2), y1 + t - 1, v);
+    if (x1 == x2) return PrimFillBox(c, x1, y1, x1 + t - 1, y2, v);
+    if (y1 == y2) return PrimFillBox(c, x1, y1, x2, y1 + t - 1, v);
     int64_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
     int64_t sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
     bool xMajor = dx >= dy;
@@ -445,18 +445,12 @@ void PrimRect(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_t h, uin
 
 void PrimRectW(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_t h, int64_t t, uint8_t v) {
     if (w <= 0 || h <= 0 || t < 1) return;
-    // Rows of spans and columns of spans: the band loops run forward, each
-    // span's ends are put in order.
-    auto rows = [&](int64_t r0, int64_t count, int64_t xa, int64_t xb) {
-        PrimFillBox(c, std::min(xa, xb), r0, std::max(xa, xb), r0 + count - 1, v);
-    };
-    auto cols = [&](int64_t c0, int64_t count, int64_t ya, int64_t yb) {
-        PrimFillBox(c, c0, std::min(ya, yb), c0 + count - 1, std::max(ya, yb), v);
-    };
-    rows(y, t, x, x + w - t);
-    rows(y + h - t, t, x, x + w - t);
-    cols(x, t, y + t, y + h - t - 1);
-    cols(x + w - t, t, y, y + h - 1);
+    // Bands of t rows and of t columns; a band whose ends cross (a thick
+    // border on a small rectangle) is filled between them all the same.
+    PrimFillBox(c, x, y, x + w - t, y + t - 1, v);
+    PrimFillBox(c, x, y + h - t, x + w - t, y + h - 1, v);
+    PrimFillBox(c, x, y + t, x + t - 1, y + h - t - 1, v);
+    PrimFillBox(c, x + w - t, y, x + w - 1, y + h - 1, v);
 }
 
 void PrimFillRectW(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_t h, int64_t t, uint8_t border,
@@ -937,10 +931,10 @@ void PrimRoundRectW(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_t 
     Corners k = CornersOf(x, y, w, h, cw, ch);
     int64_t n = std::min({t, k.rx, k.ry});
     if (n > 0) {
-        PrimFillBox(c, std::min(x + k.rx, x + w - k.rx), y, std::max(x + k.rx, x + w - k.rx), y + n - 1, v);
-        PrimFillBox(c, std::min(x + k.rx, x + w - k.rx), y + h - n, std::max(x + k.rx, x + w - k.rx), y + h - 1, v);
-        PrimFillBox(c, x, std::min(y + k.ry - 1, y + h - k.ry), x + n - 1, std::max(y + k.ry - 1, y + h - k.ry), v);
-        PrimFillBox(c, x + w - n, std::min(y + k.ry, y + h - k.ry), x + w - 1, std::max(y + k.ry, y + h - k.ry), v);
+        PrimFillBox(c, x + k.rx, y, x + w - k.rx, y + n - 1, v);
+        PrimFillBox(c, x + k.rx, y + h - n, x + w - k.rx, y + h - 1, v);
+        PrimFillBox(c, x, y + k.ry - 1, x + n - 1, y + h - k.ry, v);
+        PrimFillBox(c, x + w - n, y + k.ry, x + w - 1, y + h - k.ry, v);
     }
     for (int64_t ring = 0; ring < t; ++ring)
         CornerOutlines(c, k, ring, v);
