@@ -14,8 +14,6 @@ void MarkSubtree(SSWindow* top) {
         x->clipFresh = false;
 }
 
-bool Overlap(const SSBox& a, const SSBox& b) { return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2; }
-
 // Copies `src` into `*dst`, creating the region when absent.
 void Assign(SSRegion** dst, const SSRegion* src) {
     if (*dst)
@@ -101,7 +99,8 @@ void TakeBaseFrom(const SSWindow* w, SSWindow* first, const SSWindow* last) {
     if (SS_RegionEmpty(base)) return;
     for (SSWindow* s = first; s; s = s->nextSibling) {
         for (SSWindow* x = s; x;) {
-            bool touched = SS_Mapped(x) && x->clipWithChildren && Overlap(x->clipWithChildren->extents, base->extents);
+            bool touched =
+                SS_Mapped(x) && x->clipWithChildren && SS_BoxesOverlap(x->clipWithChildren->extents, base->extents);
             if (touched) {
                 SS_SubtractRegion(x->clipWithChildren, base);
                 SS_SubtractRegion(x->clipWithoutChildren, base);

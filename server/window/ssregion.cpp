@@ -300,8 +300,6 @@ void RegionOp(SSRegion* a, const SSRegion* b, Op op) {
     }
 }
 
-bool ExtentsOverlap(const SSBox& a, const SSBox& b) { return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2; }
-
 bool BoxContains(const SSBox& outer, const SSBox& inner) {
     return outer.x1 <= inner.x1 && outer.y1 <= inner.y1 && outer.x2 >= inner.x2 && outer.y2 >= inner.y2;
 }
@@ -383,7 +381,7 @@ void SS_EmptyRegion(SSRegion* r) {
 }
 
 void SS_IntersectRegion(SSRegion* a, const SSRegion* b) {
-    if (a->count == 0 || b->count == 0 || !ExtentsOverlap(a->extents, b->extents)) {
+    if (a->count == 0 || b->count == 0 || !SS_BoxesOverlap(a->extents, b->extents)) {
         MakeEmpty(a);
         return;
     }
@@ -397,7 +395,7 @@ void SS_IntersectRegion(SSRegion* a, const SSRegion* b) {
 }
 
 void SS_SubtractRegion(SSRegion* a, const SSRegion* b) {
-    if (a->count == 0 || b->count == 0 || !ExtentsOverlap(a->extents, b->extents)) return;
+    if (a->count == 0 || b->count == 0 || !SS_BoxesOverlap(a->extents, b->extents)) return;
     if (b->count == 1 && BoxContains(b->extents, a->extents)) {
         MakeEmpty(a);
         return;

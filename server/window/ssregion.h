@@ -21,6 +21,11 @@ struct SSBox {
     int32_t x1, y1, x2, y2;
 };
 
+// True when the two boxes share at least one pixel.
+inline bool SS_BoxesOverlap(const SSBox& a, const SSBox& b) {
+    return a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2;
+}
+
 // A rectangle in the form requests carry it; empty when width or height < 1.
 struct SSRect {
     int32_t x, y, width, height;

@@ -463,8 +463,9 @@ void SS_MapWindow(SSWindow* w, bool noExpose) {
     }
     if (w == g_rootWindow || SS_Mapped(w)) return;
     w->flags |= WIN_MAPPED;
-    if (noExpose || !SS_Viewable(w->parent)) SS_MarkClipsStale(w);
-    if (!noExpose && SS_Viewable(w->parent)) {
+    if (noExpose || !SS_Viewable(w->parent)) {
+        SS_MarkClipsStale(w);
+    } else {
         SS_UpdateClipsAfterMap(w);
         if ((w->flags & WIN_TOPWINDOW) && w->parent == g_rootWindow && TopmostMappedTopWindow() == w &&
             g_topWindow != w)
