@@ -28,18 +28,7 @@ __attribute__((target("avx512f,avx512bw"))) void CopyAvx512(uint8_t* dst, ptrdif
     const size_t full = bytes / 64;
     const __mmask64 tail = (bytes % 64) ? (~0ull >> (64 - bytes % 64)) : 0;
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
-        size_t i = 0;
-        for (; i + 4 <= full; i += 4) {
-            __m512i a = _mm512_loadu_si512(src + 64 * i);
-            __m512i b = _mm512_loadu_si512(src + 64 * i + 64);
-            __m512i c = _mm512_loadu_si512(src + 64 * i + 128);
-            __m512i d = _mm512_loadu_si512(src + 64 * i + 192);
-            _mm512_storeu_si512(dst + 64 * i, a);
-            _mm512_storeu_si512(dst + 64 * i + 64, b);
-            _mm512_storeu_si512(dst + 64 * i + 128, c);
-            _mm512_storeu_si512(dst + 64 * i + 192, d);
-        }
-        for (; i < full; ++i)
+        for (size_t i = 0; i < full; ++i)
             _mm512_storeu_si512(dst + 64 * i, _mm512_loadu_si512(src + 64 * i));
         if (tail) _mm512_mask_storeu_epi8(dst + 64 * full, tail, _mm512_maskz_loadu_epi8(tail, src + 64 * full));
     }
