@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -84,17 +85,17 @@ inline bool ReadAll(int fd, void* p, size_t n) {
     return true;
 }
 
-// Messages per second of `size` bytes over a Unix socket between two
-// processes, one write per message, for at least `seconds`; the reader
-// reads in bulk and the time runs until it has read them all. The floor that
-// one write per request sets for small requests.
-inline double SocketFloor(size_t size, double seconds) {
+// Rounds per second over a Unix socket between two processes, a round being
+// `writes` written one write() each, for at least `seconds`. The reader
+// reads in bulk, as much at a time as the server reads, and the time runs
+// until it has read everything: what the socket alone allows.
+inline double SocketRate(const std::vector<Bytes>& writes, double seconds) {
     int sv[2];
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) return 0;
     pid_t pid = fork();
     if (pid == 0) {
         close(sv[0]);
-        Bytes buf(65536);
+        Bytes buf(256 * 1024);
         while (read(sv[1], buf.data(), buf.size()) > 0) {
         }
         char done = 1;
@@ -102,13 +103,18 @@ inline double SocketFloor(size_t size, double seconds) {
         _exit(0);
     }
     close(sv[1]);
-    Bytes msg(size, 7);
+    size_t bytes = 0;
+    for (const Bytes& w : writes)
+        bytes += w.size();
+    // Small messages go in batches so that the clock is read seldom.
+    const long batch = std::max<long>(1, long((1 << 20) / std::max<size_t>(bytes, 1)));
     long count = 0;
     auto t0 = Clock::now();
     while (Seconds(t0, Clock::now()) < seconds) {
-        for (int i = 0; i < 10000; ++i)
-            WriteAll(sv[0], msg.data(), msg.size());
-        count += 10000;
+        for (long i = 0; i < batch; ++i)
+            for (const Bytes& w : writes)
+                WriteAll(sv[0], w.data(), w.size());
+        count += batch;
     }
     shutdown(sv[0], SHUT_WR);
     char done;
@@ -119,7 +125,10 @@ inline double SocketFloor(size_t size, double seconds) {
     return count / s;
 }
 
-// Reads one message into `body` (header stripped); returns its type, or -1.
+// Messages per second of `size` bytes, one write each: the floor that one
+// write per request sets for small requests.
+inline double SocketFloor(size_t size, double seconds) { return SocketRate({Bytes(size, 7)}, seconds); }
+
 // Calls per second of batch(n): one warm-up batch, then batches doubled from
 // `first` until one lasts `seconds` or n passes `cap`; 0 when a batch fails.
 template <class Batch> double DoublingRate(Batch batch, double seconds, long warm, long first, long cap) {
@@ -132,6 +141,7 @@ template <class Batch> double DoublingRate(Batch batch, double seconds, long war
     }
 }
 
+// Reads one message into `body` (header stripped); returns its type, or -1.
 inline int ReadMessage(int fd, Bytes& body) {
     uint8_t h[4];
     if (!ReadAll(fd, h, 4)) return -1;
