@@ -169,7 +169,11 @@ void ExecuteOne(SSClient* c, uint32_t length) {
     SS_Dispatch(c, g_requestBuffer, length);
 }
 
-void FreeGraveyard() {
+// Tears down what a pass doomed, then frees what it tore down.
+void EndPass() {
+    for (size_t i = 0; i < g_doomed.size(); ++i)
+        SS_ClientGone(g_doomed[i]);
+    g_doomed.clear();
     for (SSClient* c : g_graveyard)
         delete c;
     g_graveyard.clear();
@@ -364,12 +368,6 @@ void SS_BroadcastClose() {
     }
 }
 
-bool SS_AnyCompleteRequest() {
-    for (SSClient* c = g_clientHead; c; c = c->next)
-        if (!c->dead && CompleteRequest(c) > 0) return true;
-    return false;
-}
-
 int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pending) {
     for (SSClient* c = g_clientHead; c; c = c->next) {
         if (c->dead) continue;
@@ -411,9 +409,30 @@ void SS_ServiceClients(fd_set* readSet, fd_set* writeSet) {
         }
         if (length > 0) ExecuteOne(c, uint32_t(length));
     }
+    EndPass();
+}
 
-    for (size_t i = 0; i < g_doomed.size(); ++i)
-        SS_ClientGone(g_doomed[i]);
-    g_doomed.clear();
-    FreeGraveyard();
+bool SS_ServiceBuffered(long long tick) {
+    bool ran = false;
+    while (eink::CoarseNowMs() == tick) {
+        SSClient* ready = nullptr;
+        int count = 0;
+        for (SSClient* c = g_clientHead; c; c = c->next)
+            if (!c->dead && CompleteRequest(c) != 0) ready = c, ++count;
+        if (count == 0) break;
+        ran = true;
+        if (count > 1 || CompleteRequest(ready) < 0) {
+            SS_ServiceClients(nullptr, nullptr);
+            continue;
+        }
+        // Passes in which no other connection has a request to run are this
+        // connection's requests back to back; no walk is needed for them.
+        long length = CompleteRequest(ready);
+        do {
+            ExecuteOne(ready, uint32_t(length));
+        } while (!ready->dead && g_doomed.empty() && (length = CompleteRequest(ready)) > 0 &&
+                 eink::CoarseNowMs() == tick);
+        EndPass();
+    }
+    return ran;
 }

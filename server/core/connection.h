@@ -26,13 +26,15 @@ void SS_ReadKeyChannel();
 // request, so that select must not wait.
 int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pending);
 
-// True when some connection holds a complete request in its buffer.
-bool SS_AnyCompleteRequest();
 // One pass over the connections: flush what is writable, read what is
 // readable, execute at most one complete request per connection, in list
 // order; then free what was torn down. Without sets only what is already
 // buffered is executed.
 void SS_ServiceClients(fd_set* readSet, fd_set* writeSet);
+// Passes over what is already buffered, without reading, while the coarse
+// clock still reads `tick` and some connection holds a complete request.
+// True when any request ran.
+bool SS_ServiceBuffered(long long tick);
 
 // Builds the SysInfo record for a connection with the given serial; returns
 // its length.

@@ -96,10 +96,7 @@ bool Ready(int fd, const fd_set* set) { return fd >= 0 && fd < FD_SETSIZE && FD_
         // refresh check come round again when the coarse clock ticks (every
         // few milliseconds; reading it costs next to nothing), and as soon as
         // no request is left.
-        if (SS_AnyCompleteRequest() && eink::CoarseNowMs() == lastPollTick) {
-            SS_ServiceClients(nullptr, nullptr);
-            continue;
-        }
+        if (SS_ServiceBuffered(lastPollTick)) continue;
         lastPollTick = eink::CoarseNowMs();
         fd_set readSet, writeSet;
         FD_ZERO(&readSet);
