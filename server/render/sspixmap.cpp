@@ -184,15 +184,16 @@ void HandleUpdatePixmap(SSClient*, const uint8_t* msg, uint32_t length) {
     int64_t xOffset = r.s32(), row = r.s32(), width = r.s32();
     r.s32(); // row count: every message carries one row
     int64_t depth = r.s32();
-    // The request's own geometry, in wide arithmetic: it is not compared with
-    // the pixmap's, so every byte is checked against the buffer instead.
-    __int128 start = (__int128(depth) * row * width) / 8 + xOffset;
-    __int128 count = (__int128(depth) * width) / 8;
-    count = std::min<__int128>(count, length - kRowData);
-    __int128 size = BufferSize(p);
-    __int128 from = std::max<__int128>(start, 0), to = std::min<__int128>(start + count, size);
+    // The request's own geometry: it is not compared with the pixmap's, so
+    // every byte is checked against the buffer instead. A product that does
+    // not fit 64 bits lies far outside any pixmap.
+    int64_t bits;
+    if (__builtin_mul_overflow(depth * width, row, &bits)) return;
+    const int64_t start = bits / 8 + xOffset;
+    const int64_t count = std::min<int64_t>(depth * width / 8, length - kRowData);
+    const int64_t from = std::max<int64_t>(start, 0), to = std::min(start + count, BufferSize(p));
     if (count <= 0 || from >= to) return;
-    memcpy(p->d.pixels + int64_t(from), msg + kRowData + int64_t(from - start), size_t(to - from));
+    memcpy(p->d.pixels + from, msg + kRowData + (from - start), size_t(to - from));
 }
 
 // The client wrote the pixels to a file and names it; the server reads it

@@ -138,8 +138,10 @@ TEST(PixmapRequests, UpdatePixmapWritesRowsAndDropsWhatFallsOutside) {
     Dispatch(row(3, 0, 7, 4, {1, 1, 1, 1}));          // a row beyond the pixmap
     Dispatch(row(3, -100, 0, 4, {1, 1, 1, 1}));       // before it
     Dispatch(row(3, 0, 0x40000000, 0x40000000, {1})); // geometry that overflows 32 bits
-    Dispatch(row(3, 0, 0, 4, {}));                    // claims a row it does not carry
-    Dispatch(row(999, 0, 0, 4, {1, 2, 3, 4}));        // no such pixmap
+    Dispatch(row(3, 0, 0x7fffffff, 0x7fffffff, {1})); // ... and 64 bits, both ways
+    Dispatch(row(3, 0, -0x7fffffff, 0x7fffffff, {1}));
+    Dispatch(row(3, 0, 0, 4, {}));             // claims a row it does not carry
+    Dispatch(row(999, 0, 0, 4, {1, 2, 3, 4})); // no such pixmap
     EXPECT_EQ(At(3, 0, 0), 9);
     EXPECT_EQ(At(3, 3, 0), 9);
     EXPECT_EQ(At(3, 0, 2), 9);
