@@ -194,6 +194,31 @@ TEST_F(ServerCore, AClientThatLeavesMidRequestIsTornDownWithoutExecutingIt) {
     EXPECT_EQ(target->Query("target"), 1);
 }
 
+TEST_F(ServerCore, NothingWrittenAfterRequestCloseRuns) {
+    auto target = Client();
+    ASSERT_TRUE(target->Register("target"));
+    ASSERT_TRUE(target->Sync());
+    auto closer = Client();
+    ASSERT_TRUE(closer->Sync());
+    // One write: a message, the close, then a message that must never
+    // arrive (the last two run from the buffer, without a read between).
+    auto message = [](char tag) {
+        Msg m(122);
+        m.text("c", 32).text("target", 32).u32(0).u32(0).byte(1).u32(1).raw(uint8_t(tag)).pad(5);
+        return m.done();
+    };
+    Bytes b = message('A'), close = Msg(255).u32(0).done(), after = message('Z');
+    b.insert(b.end(), close.begin(), close.end());
+    b.insert(b.end(), after.begin(), after.end());
+    ASSERT_TRUE(closer->Send(b));
+    EXPECT_TRUE(closer->WaitClosed());
+    auto m = target->ReadType(122);
+    ASSERT_TRUE(m);
+    EXPECT_EQ((*m)[84], 'A');
+    EXPECT_FALSE(target->Read(300));
+    EXPECT_EQ(target->Query("target"), 1);
+}
+
 TEST_F(ServerCore, AStalledClientDoesNotDelayAnother) {
     auto staller = Client();
     Bytes query = Msg(124).text("x", 32).u32(0).done();
