@@ -39,6 +39,8 @@ namespace {
 // fields of a short request read as 0.
 constexpr uint32_t kZeroTail = 256;
 uint8_t g_requestBuffer[proto::kMaxMessage + kZeroTail];
+// Everything from here on in the request buffer is zero.
+uint32_t g_requestEnd = 0;
 
 // A client whose unsent output grows past this is not reading its events;
 // it is disconnected rather than allowed to eat the server's memory.
@@ -161,7 +163,9 @@ void ExecuteOne(SSClient* c, uint32_t length) {
         return;
     }
     memcpy(g_requestBuffer, msg, length);
-    memset(g_requestBuffer + length, 0, kZeroTail);
+    // Only a longer request before this one has left bytes to clear.
+    if (g_requestEnd > length) memset(g_requestBuffer + length, 0, g_requestEnd - length);
+    g_requestEnd = length;
     c->inStart += length;
     if (c->inStart == c->inEnd) c->inStart = c->inEnd = 0;
     // A header-only message is never executed, whatever its type.

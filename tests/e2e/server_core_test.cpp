@@ -137,6 +137,22 @@ TEST_F(ServerCore, HeaderOnlyAndUnknownRequestsAreReadAndDropped) {
     EXPECT_EQ(c->Query("x"), 0) << "the connection is still served";
 }
 
+TEST_F(ServerCore, AShortRequestReadsZerosPastItsEnd) {
+    auto named = Client();
+    ASSERT_TRUE(named->Register("ab"));
+    ASSERT_TRUE(named->Sync());
+    auto c = Client();
+    // A long QueryProgram, then one that carries only "ab": what the first
+    // left behind must not lengthen the second's name.
+    ASSERT_TRUE(c->Send(Msg(124).text("xxxxxxxx", 32).u32(0).done()));
+    ASSERT_TRUE(c->Send(Msg(124).raw('a').raw('b').done()));
+    for (uint32_t want : {0u, 1u}) {
+        auto r = c->ReadType(124);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(U32At(*r, 36), want);
+    }
+}
+
 TEST_F(ServerCore, BadLengthsCloseOnlyThatConnection) {
     auto good = Client();
     for (uint32_t length : {0u, 3u, 131073u, 0xFFFFFFu}) {
