@@ -259,18 +259,28 @@ inline bool HaveXTools() {
     return true;
 }
 
-// Xvfb on `display`, 600 x 800 at depth 8, silent; stop it with StopServer.
-inline pid_t StartXvfb(int display) {
+// Xvfb, 600 x 800 at depth 8, silent, on the first display from `first`
+// that nobody holds, once it accepts connections; the display number goes
+// to `display`. Stop it with StopServer.
+inline pid_t StartXvfb(int first, int* display) {
+    int d = first;
+    while (access(("/tmp/.X" + std::to_string(d) + "-lock").c_str(), F_OK) == 0)
+        d++;
+    *display = d;
     pid_t x = fork();
     if (x == 0) {
         int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        std::string d = ":" + std::to_string(display);
-        execl("/usr/bin/Xvfb", "Xvfb", d.c_str(), "-screen", "0", "600x800x8", "-nolisten", "tcp",
+        std::string name = ":" + std::to_string(d);
+        execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-screen", "0", "600x800x8", "-nolisten", "tcp",
               static_cast<char*>(nullptr));
         _exit(127);
     }
+    std::string sock = "/tmp/.X11-unix/X" + std::to_string(d);
+    for (int i = 0; i < 100 && access(sock.c_str(), F_OK) != 0; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     return x;
 }
 
