@@ -17,19 +17,10 @@ cmake --build "$build" -j"$(nproc)"
 bash examples/build.sh "$build" "$PWD/out/install" "$PWD/out/examples" -DCMAKE_BUILD_TYPE=Release
 
 # --- 1. two programs exchange messages --------------------------------------
-root=$PWD/out/hello-root
-rm -rf "$root"
-mkdir -p "$root"/{dev/input,home,tmp,proc,mnt/us,sys/power,etc/sysconfig}
-head -c $((600 * 800 / 2)) /dev/zero > "$root/dev/fb0"
-: > "$root/proc/keypad"
-: > "$root/proc/fiveway"
-export EINK_ROOT=$root
-export EINK_PORT=${EINK_PORT:-29990}
-export EINK_KEY_PORT=${EINK_KEY_PORT:-29991}
-"$build/winserver" > out/hello-winserver.log 2>&1 &
-server=$!
+source scripts/device.sh
+make_device "$PWD/out/hello-root"
+start_server "$build/winserver" out/hello-winserver.log
 trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [ -S "$root/tmp/.commfile" ] && break; sleep 0.05; done
 out/examples/hello first > out/hello1.log 2>&1 &
 first=$!
 out/examples/hello second > out/hello2.log 2>&1 || true

@@ -12,13 +12,10 @@ server_bin=$(realpath "${1:?winserver binary}")
 demo_bin=$(realpath "${2:?demo binary}")
 out=$(mkdir -p "${3:?output directory}" && realpath "$3")
 
+source "$(dirname "$0")/../../scripts/device.sh"
 root=$out/root
-rm -rf "$root"
-mkdir -p "$root"/{dev/input,home,tmp,proc,mnt/us/velmora/bin,mnt/us/velmora/res,sys/power,etc/sysconfig}
-head -c $((600 * 800 / 2)) /dev/zero > "$root/dev/fb0"
+make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
 echo "600 800" > "$root/dev/fb0.mode"
-: > "$root/proc/keypad"
-: > "$root/proc/fiveway"
 for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done
 
 # Fonts: Latin and CJK; the CJK face is the default so that both scripts draw.
@@ -35,19 +32,14 @@ SCRIPT
 chmod +x "$root/mnt/us/velmora/bin/velmora"
 : > "$out/demo.log"
 
-export EINK_ROOT=$root
-export EINK_PORT=${EINK_PORT:-29990}
-export EINK_KEY_PORT=${EINK_KEY_PORT:-29991}
 exec 7<>"$root/dev/input/event0" 8<>"$root/dev/input/event1" 9<>"$root/dev/input/event2"
 
-"$server_bin" > "$out/winserver.log" 2>&1 &
-server=$!
+start_server "$server_bin" "$out/winserver.log"
 cleanup() {
   kill "$server" 2>/dev/null || true
   wait "$server" 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -S "$root/tmp/.commfile" ] && break; sleep 0.05; done
 
 # One 16-byte input event: 8 bytes of time, type, code (16 bits), value (32 bits).
 key_event() { # code value
