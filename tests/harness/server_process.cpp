@@ -128,20 +128,13 @@ bool ServerProcess::Running() {
 }
 
 bool ServerProcess::WaitExit(int timeoutMs, int* status) {
-    if (pid_ <= 0) {
-        if (reaped_ && status) *status = status_;
-        return reaped_;
-    }
     long long until = MonoMs() + timeoutMs;
-    while (MonoMs() < until) {
-        pid_t r = waitpid(pid_, status, WNOHANG);
-        if (r == pid_) {
-            pid_ = -1;
-            return true;
-        }
+    while (Running()) {
+        if (MonoMs() >= until) return false;
         SleepMs(10);
     }
-    return false;
+    if (reaped_ && status) *status = status_;
+    return reaped_;
 }
 
 std::string ServerProcess::Output() const {

@@ -14,15 +14,12 @@
 namespace testing_eink {
 
 std::vector<uint8_t> HandlerMessage(uint8_t op, const std::vector<uint32_t>& words) {
-    std::vector<uint8_t> m(4 + 4 * words.size() + 256, 0);
-    uint32_t len = uint32_t(4 + 4 * words.size());
-    m[0] = op;
-    m[1] = uint8_t(len);
-    m[2] = uint8_t(len >> 8);
-    for (size_t i = 0; i < words.size(); ++i)
-        for (int b = 0; b < 4; ++b)
-            m[4 + 4 * i + b] = uint8_t(words[i] >> (8 * b));
-    return m;
+    Msg m(op);
+    for (uint32_t w : words)
+        m.u32(w);
+    Bytes b = m.done();
+    b.resize(b.size() + 256, 0);
+    return b;
 }
 
 Msg& Msg::u32(uint32_t v) {
