@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "core/handlers.h"
+#include "core/idtable.h"
 #include "platform/einkroot.h"
 #include "protocol/protocol.h"
 #include "window/ssregion.h"
@@ -19,20 +20,8 @@
 
 namespace {
 
-struct Entry {
-    uint32_t id;
-    SSPixmap* pixmap;
-    Entry* prev;
-    Entry* next;
-};
-
-constexpr uint32_t kBuckets = 100;
-Entry* g_buckets[kBuckets];
-int g_count = 0;
+SSIdTable<SSPixmap> g_pixmaps;
 int64_t g_totalBytes = 0;
-// The last identifier looked up or entered, and its record (null: none).
-uint32_t g_lastId = 0;
-SSPixmap* g_lastPixmap = nullptr;
 
 // All pixmaps together may not take more than this.
 constexpr int64_t kMaxTotalBytes = 768ll << 20;
@@ -47,31 +36,9 @@ void Destroy(SSPixmap* p) {
     delete p;
 }
 
-void Unlink(uint32_t bucket, Entry* e) {
-    if (e->prev)
-        e->prev->next = e->next;
-    else
-        g_buckets[bucket] = e->next;
-    if (e->next) e->next->prev = e->prev;
-    if (g_lastPixmap == e->pixmap) g_lastId = 0, g_lastPixmap = nullptr;
-    --g_count;
-    delete e;
-}
-
 } // namespace
 
-SSPixmap* SS_FindPixmap(uint32_t id) {
-    if (id == 0) return nullptr;
-    if (g_lastPixmap && id == g_lastId) return g_lastPixmap;
-    for (Entry* e = g_buckets[id % kBuckets]; e; e = e->next) {
-        if (e->id == id) {
-            g_lastId = id;
-            g_lastPixmap = e->pixmap;
-            return e->pixmap;
-        }
-    }
-    return nullptr;
-}
+SSPixmap* SS_FindPixmap(uint32_t id) { return g_pixmaps.Find(id); }
 
 SSPixmap* SS_CreatePixmap(uint32_t id, int32_t width, int32_t height, int32_t depth, SSClient* owner) {
     if (id == 0 || width <= 0 || height <= 0) return nullptr;
@@ -95,13 +62,7 @@ SSPixmap* SS_CreatePixmap(uint32_t id, int32_t width, int32_t height, int32_t de
     p->owner = owner;
     g_totalBytes += bytes;
 
-    uint32_t b = id % kBuckets;
-    Entry* e = new Entry{id, p, nullptr, g_buckets[b]};
-    if (e->next) e->next->prev = e;
-    g_buckets[b] = e;
-    ++g_count;
-    g_lastId = id;
-    g_lastPixmap = p;
+    g_pixmaps.Insert(id, p);
     return p;
 }
 
@@ -110,44 +71,26 @@ void SS_ReleasePixmap(SSPixmap* p) {
 }
 
 void SS_FreePixmap(uint32_t id) {
-    if (id == 0) return;
-    uint32_t b = id % kBuckets;
-    for (Entry* e = g_buckets[b]; e; e = e->next) {
-        if (e->id != id) continue;
-        SSPixmap* p = e->pixmap;
-        Unlink(b, e);
-        SS_ReleasePixmap(p);
-        return;
-    }
+    if (id != 0) SS_ReleasePixmap(g_pixmaps.RemoveId(id));
 }
 
 void SS_FreeClientPixmaps(SSClient* client) {
-    for (uint32_t b = 0; b < kBuckets; ++b) {
-        Entry* e = g_buckets[b];
-        while (e) {
-            Entry* next = e->next;
-            if (e->pixmap->owner == client) {
-                SSPixmap* p = e->pixmap;
-                Unlink(b, e);
-                p->owner = nullptr;
-                SS_ReleasePixmap(p);
-            }
-            e = next;
-        }
-    }
+    g_pixmaps.ForEach([client](SSPixmap* p) {
+        if (p->owner != client) return;
+        g_pixmaps.Remove(p->d.id, p);
+        p->owner = nullptr;
+        SS_ReleasePixmap(p);
+    });
 }
 
 void SS_FreeAllPixmaps() {
-    for (uint32_t b = 0; b < kBuckets; ++b) {
-        while (Entry* e = g_buckets[b]) {
-            SSPixmap* p = e->pixmap;
-            Unlink(b, e);
-            SS_ReleasePixmap(p);
-        }
-    }
+    g_pixmaps.ForEach([](SSPixmap* p) {
+        g_pixmaps.Remove(p->d.id, p);
+        SS_ReleasePixmap(p);
+    });
 }
 
-int SS_PixmapCount() { return g_count; }
+int SS_PixmapCount() { return g_pixmaps.Count(); }
 
 const SSRegion* SS_PixmapMaskRegion(SSPixmap* p) {
     if (!p || !p->d.pixels) return nullptr;

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "core/idtable.h"
 #include "render/apollo.h"
 #include "render/sspixmap.h"
 #include "window/routing_state.h"
@@ -27,52 +28,15 @@ int32_t Limit(int64_t v, int64_t limit) { return int32_t(std::max(-limit, std::m
 int32_t ClientCoord(int64_t v) { return Limit(v, kCoordLimit); }
 int32_t Position(int64_t v) { return Limit(v, kPositionLimit); }
 
-// ---- The window table: 100 chained buckets, newest entry first, with a
-// one-entry cache of the last lookup.
+// ---- The window table ------------------------------------------------------
 
-constexpr uint32_t kBuckets = 100;
-
-struct TableEntry {
-    uint32_t id;
-    SSWindow* window;
-    TableEntry* prev;
-    TableEntry* next;
-};
-
-TableEntry* s_buckets[kBuckets];
-uint32_t s_cacheId = 0;
-SSWindow* s_cacheWindow = nullptr;
-int s_windowCount = 0;
+SSIdTable<SSWindow> s_windows;
 int s_backPixmapUsers = 0; // windows whose background pixmap is set
 
-void TableInsert(SSWindow* w) {
-    TableEntry* e = new TableEntry{w->d.id, w, nullptr, s_buckets[w->d.id % kBuckets]};
-    if (e->next) e->next->prev = e;
-    s_buckets[w->d.id % kBuckets] = e;
-    s_cacheId = w->d.id;
-    s_cacheWindow = w;
-    ++s_windowCount;
-}
+void TableInsert(SSWindow* w) { s_windows.Insert(w->d.id, w); }
 
 // Removes this window's own entry (another window may share its identifier).
-void TableRemove(SSWindow* w) {
-    TableEntry*& head = s_buckets[w->d.id % kBuckets];
-    for (TableEntry* e = head; e; e = e->next) {
-        if (e->window != w) continue;
-        if (e->prev)
-            e->prev->next = e->next;
-        else
-            head = e->next;
-        if (e->next) e->next->prev = e->prev;
-        delete e;
-        --s_windowCount;
-        break;
-    }
-    if (s_cacheWindow == w || s_cacheId == w->d.id) {
-        s_cacheId = 0;
-        s_cacheWindow = nullptr;
-    }
-}
+void TableRemove(SSWindow* w) { s_windows.Remove(w->d.id, w); }
 
 // ---- Links --------------------------------------------------------------------
 
@@ -231,20 +195,9 @@ SSWindow* SS_NextInSubtree(SSWindow* x, SSWindow* top, bool enter) {
     return x == top ? nullptr : x->nextSibling;
 }
 
-SSWindow* SS_FindWindow(uint32_t id) {
-    if (id == 0) return nullptr;
-    if (s_cacheWindow && s_cacheId == id) return s_cacheWindow;
-    for (TableEntry* e = s_buckets[id % kBuckets]; e; e = e->next) {
-        if (e->id == id) {
-            s_cacheId = id;
-            s_cacheWindow = e->window;
-            return e->window;
-        }
-    }
-    return nullptr;
-}
+SSWindow* SS_FindWindow(uint32_t id) { return s_windows.Find(id); }
 
-int SS_WindowCount() { return s_windowCount; }
+int SS_WindowCount() { return s_windows.Count(); }
 
 bool SS_Viewable(const SSWindow* w) {
     for (; w; w = w->parent)
@@ -304,13 +257,9 @@ void SS_DestroyClientWindows(SSClient* client) {
     if (!client || !g_rootWindow) return;
     // Every window of the connection leaves the table and the routing state.
     std::vector<SSWindow*> owned;
-    for (uint32_t b = 0; b < kBuckets; ++b) {
-        for (TableEntry* e = s_buckets[b]; e;) {
-            TableEntry* next = e->next;
-            if (e->window->owner == client) owned.push_back(e->window);
-            e = next;
-        }
-    }
+    s_windows.ForEach([&](SSWindow* w) {
+        if (w->owner == client) owned.push_back(w);
+    });
     for (SSWindow* w : owned) {
         SS_ForgetWindow(w);
         TableRemove(w);
@@ -618,7 +567,7 @@ void SS_SetBackPixmap(SSWindow* w, SSPixmap* pixmap) {
 void SS_ForgetPixmap(const SSPixmap* pixmap) {
     if (!pixmap || s_backPixmapUsers == 0 || !g_rootWindow) return;
     if (g_rootWindow->backPixmap == pixmap) SetBackPixmapField(g_rootWindow, nullptr);
-    for (uint32_t b = 0; b < kBuckets; ++b)
-        for (TableEntry* e = s_buckets[b]; e; e = e->next)
-            if (e->window->backPixmap == pixmap) SetBackPixmapField(e->window, nullptr);
+    s_windows.ForEach([pixmap](SSWindow* w) {
+        if (w->backPixmap == pixmap) SetBackPixmapField(w, nullptr);
+    });
 }
