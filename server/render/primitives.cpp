@@ -621,49 +621,21 @@ static bool RingMayTouch(const SSCanvas& c, int64_t cx, int64_t cy, int64_t a, i
     return big + 3 >= dmin && small - 3 <= dmax;
 }
 
-void PrimCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_t v, bool fillMode) {
-    if (r < 1) return;
-    static const int kSx[8] = {1, 1, -1, -1, -1, -1, 1, 1};
-    static const int kSy[8] = {-1, -1, -1, -1, 1, 1, 1, 1};
-    static const bool kSwap[8] = {true, false, false, true, true, false, false, true};
+// The midpoint walk of the ring of radius r: visit(dx, dy) for its points in
+// all eight octants; with `inner`, also for the points one step inside,
+// which rings of successive radii need to leave no holes.
+template <class Visit> static void WalkRing(int64_t r, bool inner, Visit visit) {
     int64_t u = 0, w = r - 1, d = 3 - 2 * r;
-    if (cx - r >= 0 && cy - r >= 0 && cx + r < c.width && cy + r < c.height) {
-        // Wholly inside: the eight octants written without checks.
-        uint8_t* o = c.pixels + cy * c.width + cx;
-        const int64_t W = c.width;
-        while (w >= u) {
-            for (int64_t sx : {-1, 1})
-                for (int64_t sy : {-1, 1}) {
-                    o[sy * w * W + sx * u] = v;
-                    o[sy * u * W + sx * w] = v;
-                    if (fillMode && w - 1 >= u) {
-                        o[sy * (w - 1) * W + sx * u] = v;
-                        o[sy * u * W + sx * (w - 1)] = v;
-                    }
-                }
-            if (d < 0) {
-                d += 4 * u + 6;
-            } else {
-                d += 4 * (u - w) + 10;
-                --w;
-            }
-            ++u;
-        }
-        return;
-    }
     while (w >= u) {
-        for (int o = 0; o < 8; ++o) {
-            if (kSwap[o])
-                PrimPoint(c, cx + kSx[o] * w, cy + kSy[o] * u, v);
-            else
-                PrimPoint(c, cx + kSx[o] * u, cy + kSy[o] * w, v);
-            if (fillMode && w - 1 >= u) {
-                if (kSwap[o])
-                    PrimPoint(c, cx + kSx[o] * (w - 1), cy + kSy[o] * u, v);
-                else
-                    PrimPoint(c, cx + kSx[o] * u, cy + kSy[o] * (w - 1), v);
+        for (int64_t sx : {-1, 1})
+            for (int64_t sy : {-1, 1}) {
+                visit(sx * u, sy * w);
+                visit(sx * w, sy * u);
+                if (inner && w - 1 >= u) {
+                    visit(sx * u, sy * (w - 1));
+                    visit(sx * (w - 1), sy * u);
+                }
             }
-        }
         if (d < 0) {
             d += 4 * u + 6;
         } else {
@@ -672,6 +644,18 @@ void PrimCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_t v,
         }
         ++u;
     }
+}
+
+void PrimCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_t v, bool fillMode) {
+    if (r < 1) return;
+    if (cx - r >= 0 && cy - r >= 0 && cx + r < c.width && cy + r < c.height) {
+        // Wholly inside: written without checks.
+        uint8_t* o = c.pixels + cy * c.width + cx;
+        const int64_t W = c.width;
+        WalkRing(r, fillMode, [&](int64_t dx, int64_t dy) { o[dy * W + dx] = v; });
+        return;
+    }
+    WalkRing(r, fillMode, [&](int64_t dx, int64_t dy) { PrimPoint(c, cx + dx, cy + dy, v); });
 }
 
 static void FillModeCircles(const SSCanvas& c, int64_t cx, int64_t cy, int64_t from, int64_t to, uint8_t v) {
@@ -699,27 +683,7 @@ void PrimFillCircle(const SSCanvas& c, int64_t cx, int64_t cy, int64_t r, uint8_
         hi[row] = std::max(hi[row], dx);
     };
     note(0, 0);
-    if (r >= 2) {
-        int64_t u = 0, w = r - 1, d = 3 - 2 * r;
-        while (w >= u) {
-            for (int64_t sx : {-1, 1})
-                for (int64_t sy : {-1, 1}) {
-                    note(sx * u, sy * w);
-                    note(sx * w, sy * u);
-                    if (w - 1 >= u) {
-                        note(sx * u, sy * (w - 1));
-                        note(sx * (w - 1), sy * u);
-                    }
-                }
-            if (d < 0) {
-                d += 4 * u + 6;
-            } else {
-                d += 4 * (u - w) + 10;
-                --w;
-            }
-            ++u;
-        }
-    }
+    if (r >= 2) WalkRing(r, true, note);
     for (int64_t dy = -r; dy <= r; ++dy) {
         size_t row = size_t(dy + r);
         if (lo[row] <= hi[row]) PrimHSpan(c, cx + lo[row], cx + hi[row], cy + dy, v);
