@@ -21,9 +21,9 @@ void XorPixel(int64_t x, int64_t y, uint8_t v) {
     if (OnScreen(x, y)) *ScreenPixelAddress(int32_t(x), int32_t(y)) ^= v;
 }
 
-// Exclusive-or of the box [x1, x2] x [y1, y2], clipped to the screen; empty
-// when an end is before its start.
-void XorBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t v) {
+// op(pixel) for every screen pixel of the box [x1, x2] x [y1, y2], cut to
+// the screen; empty when an end is before its start.
+template <class Op> void ForBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, Op op) {
     if (!g_screen) return;
     x1 = std::max<int64_t>(x1, 0);
     y1 = std::max<int64_t>(y1, 0);
@@ -31,7 +31,11 @@ void XorBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t v) {
     y2 = std::min<int64_t>(y2, SS_ScreenHeight() - 1);
     for (int64_t y = y1; y <= y2; ++y)
         for (int64_t x = x1; x <= x2; ++x)
-            XorPixel(x, y, v);
+            op(*ScreenPixelAddress(int32_t(x), int32_t(y)));
+}
+
+void XorBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t v) {
+    ForBox(x1, y1, x2, y2, [v](uint8_t& p) { p ^= v; });
 }
 
 void Dirty(int64_t x, int64_t y, int64_t w, int64_t h) {
@@ -81,12 +85,8 @@ void HandleFillRectScreen(SSClient*, const uint8_t* msg, uint32_t length) {
     int64_t x = a.i(), y = a.i(), w = a.i(), h = a.i();
     uint8_t v = a.pixel();
     if (a.bad || !g_screen || w < 1 || h < 1) return;
-    int64_t x1 = std::max<int64_t>(x, 0), y1 = std::max<int64_t>(y, 0);
-    int64_t x2 = std::min<int64_t>(x + w, SS_ScreenWidth()) - 1, y2 = std::min<int64_t>(y + h, SS_ScreenHeight()) - 1;
-    if (x1 > x2 || y1 > y2) return;
-    for (int64_t yy = y1; yy <= y2; ++yy)
-        for (int64_t xx = x1; xx <= x2; ++xx)
-            SetPixel(xx, yy, v);
+    if (x >= SS_ScreenWidth() || y >= SS_ScreenHeight() || x + w <= 0 || y + h <= 0) return;
+    ForBox(x, y, x + w - 1, y + h - 1, [v](uint8_t& p) { p = v; });
     Dirty(x, y, w, h);
 }
 
