@@ -420,18 +420,20 @@ bool SS_ServiceBuffered(long long tick) {
     bool ran = false;
     while (eink::CoarseNowMs() == tick) {
         SSClient* ready = nullptr;
+        long length = 0;
         int count = 0;
-        for (SSClient* c = g_clientHead; c; c = c->next)
-            if (!c->dead && CompleteRequest(c) != 0) ready = c, ++count;
+        for (SSClient* c = g_clientHead; c; c = c->next) {
+            if (c->dead) continue;
+            if (long l = CompleteRequest(c); l != 0) ready = c, length = l, ++count;
+        }
         if (count == 0) break;
         ran = true;
-        if (count > 1 || CompleteRequest(ready) < 0) {
+        if (count > 1 || length < 0) {
             SS_ServiceClients(nullptr, nullptr);
             continue;
         }
         // Passes in which no other connection has a request to run are this
         // connection's requests back to back; no walk is needed for them.
-        long length = CompleteRequest(ready);
         do {
             ExecuteOne(ready, uint32_t(length));
         } while (!ready->dead && g_doomed.empty() && (length = CompleteRequest(ready)) > 0 &&
