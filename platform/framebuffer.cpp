@@ -18,6 +18,7 @@
 #endif
 
 #include "platform/pngwrite.h"
+#include "platform/rows.h"
 
 namespace eink {
 
@@ -230,10 +231,7 @@ size_t ConvertSse2(const uint8_t* src, uint8_t* dst, size_t pixels) {
 
 int PanelConversionLevel() {
 #if defined(__x86_64__)
-    static const int level = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f") ? 512
-                             : __builtin_cpu_supports("avx2")                                        ? 256
-                                                                                                     : 128;
-    return level;
+    return VectorBits() ? VectorBits() : 128;
 #else
     return 64;
 #endif

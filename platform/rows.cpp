@@ -74,24 +74,24 @@ __attribute__((target("avx2"))) void FillAvx2(uint8_t* dst, ptrdiff_t stride, si
     }
 }
 
-int Level() {
-    static const int level = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f") ? 512
-                             : __builtin_cpu_supports("avx2")                                        ? 256
-                                                                                                     : 0;
-    return level;
-}
-
-#else
-
-int Level() { return 0; }
-
 #endif
 
 } // namespace
 
+int VectorBits() {
+#if defined(__x86_64__)
+    static const int bits = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f") ? 512
+                            : __builtin_cpu_supports("avx2")                                        ? 256
+                                                                                                    : 0;
+    return bits;
+#else
+    return 0;
+#endif
+}
+
 bool CopyRowsAt(int level, uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t bytes,
                 size_t rows) {
-    if (level > Level() || bytes == 0 || rows == 0) return level <= Level();
+    if (level > VectorBits() || bytes == 0 || rows == 0) return level <= VectorBits();
 #if defined(__x86_64__)
     if (level == 512) return CopyAvx512(dst, dstStride, src, srcStride, bytes, rows), true;
     if (level == 256) return CopyAvx2(dst, dstStride, src, srcStride, bytes, rows), true;
@@ -102,7 +102,7 @@ bool CopyRowsAt(int level, uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src
 }
 
 bool FillRowsAt(int level, uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
-    if (level > Level() || bytes == 0 || rows == 0) return level <= Level();
+    if (level > VectorBits() || bytes == 0 || rows == 0) return level <= VectorBits();
 #if defined(__x86_64__)
     if (level == 512) return FillAvx512(dst, stride, bytes, rows, value), true;
     if (level == 256) return FillAvx2(dst, stride, bytes, rows, value), true;
@@ -113,11 +113,11 @@ bool FillRowsAt(int level, uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t 
 }
 
 void CopyRows(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t bytes, size_t rows) {
-    CopyRowsAt(Level(), dst, dstStride, src, srcStride, bytes, rows);
+    CopyRowsAt(VectorBits(), dst, dstStride, src, srcStride, bytes, rows);
 }
 
 void FillRows(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
-    FillRowsAt(Level(), dst, stride, bytes, rows, value);
+    FillRowsAt(VectorBits(), dst, stride, bytes, rows, value);
 }
 
 } // namespace eink

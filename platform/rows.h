@@ -16,6 +16,10 @@ void CopyRows(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t s
 // Sets `rows` rows of `bytes` bytes to `value`.
 void FillRows(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value);
 
+// The widest vector moves this processor has, in bits: 512, 256, or 0 when
+// it has neither (x86-64 always has 128).
+int VectorBits();
+
 // The same at a given vector width in bits (512, 256, or 0 for the plain
 // library calls), so that tests can check each; false when this processor
 // lacks it.
