@@ -22,9 +22,10 @@ void XorPixel(int64_t x, int64_t y, uint8_t v) {
 }
 
 // op(pixel) for every screen pixel of the box [x1, x2] x [y1, y2], cut to
-// the screen; empty when an end is before its start.
-template <class Op> void ForBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, Op op) {
-    if (!g_screen) return;
+// the screen; empty when an end is before its start. False when no pixel
+// of the box is on the screen.
+template <class Op> bool ForBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, Op op) {
+    if (!g_screen) return false;
     x1 = std::max<int64_t>(x1, 0);
     y1 = std::max<int64_t>(y1, 0);
     x2 = std::min<int64_t>(x2, SS_ScreenWidth() - 1);
@@ -32,6 +33,7 @@ template <class Op> void ForBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, 
     for (int64_t y = y1; y <= y2; ++y)
         for (int64_t x = x1; x <= x2; ++x)
             op(*ScreenPixelAddress(int32_t(x), int32_t(y)));
+    return x1 <= x2 && y1 <= y2;
 }
 
 void XorBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t v) {
@@ -85,9 +87,7 @@ void HandleFillRectScreen(SSClient*, const uint8_t* msg, uint32_t length) {
     int64_t x = a.i(), y = a.i(), w = a.i(), h = a.i();
     uint8_t v = a.pixel();
     if (a.bad || !g_screen || w < 1 || h < 1) return;
-    if (x >= SS_ScreenWidth() || y >= SS_ScreenHeight() || x + w <= 0 || y + h <= 0) return;
-    ForBox(x, y, x + w - 1, y + h - 1, [v](uint8_t& p) { p = v; });
-    Dirty(x, y, w, h);
+    if (ForBox(x, y, x + w - 1, y + h - 1, [v](uint8_t& p) { p = v; })) Dirty(x, y, w, h);
 }
 
 void HandleDrawWHLineXorScreen(SSClient*, const uint8_t* msg, uint32_t length) {
