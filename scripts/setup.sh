@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   fonts-dejavu-core fonts-wqy-microhei
