@@ -62,11 +62,11 @@ int GL_GetStringInfo(_SL_Font* font, _SL_Font* font2, char const* text, unsigned
 
 // ---- Fitting text into a width --------------------------------------------------------
 
-// A new UTF-8 string (caller frees) of the longest leading part of text that,
-// with suffix appended (for example "..."), is at most maxWidth wide; the
-// whole text, without suffix, when it fits. Only the suffix when not even one
-// character fits beside it, and also when the suffix alone is wider than
-// maxWidth. Null for a null text, or when nothing fits and there is no
+// A new UTF-8 string (caller frees) that fits maxWidth: the whole text when
+// it fits; otherwise the longest leading part that fits beside suffix (for
+// example "..."), with suffix appended; only the suffix when no character
+// fits beside it or when the suffix alone is wider than maxWidth. Null for a
+// null text, or when maxWidth is below the suffix width and there is no
 // suffix; a copy of the text for an empty text or maxWidth <= 0.
 char* CalcShortString(GL_Font* font, char* text, int maxWidth, char* suffix);
 // Breaks multi-byte text into lines at most maxWidth wide and appends each to
