@@ -130,7 +130,8 @@ template <class Box> void TwoCorners(unsigned long pm, GL_HPOINT a, GL_HPOINT b,
     if (w > 0 && h > 0)
         box(pm, a.x, a.y, int(w), int(h), pixel);
     else if (w < 0 && h < 0)
-        box(pm, b.x, b.y, int(-w), int(-h), pixel);
+        // Both corners are inside either way: (10, 10) to (5, 5) is 6 x 6.
+        box(pm, b.x, b.y, int(2 - w), int(2 - h), pixel);
 }
 
 } // namespace
