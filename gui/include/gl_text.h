@@ -104,8 +104,9 @@ int GL_TextOutSimple(unsigned long pixmap, GL_Font* font, GL_Font* font2, int x,
 // single-byte and wide characters through SL_TextOutS / SL_TextOutD, each
 // where the previous ended. Scalable fonts with bHasCharSet: the whole text
 // through SL_TextOutDouble, returns 0. Scalable fonts otherwise: runs of ASCII
-// and of UTF-8 multi-byte characters through SL_TextOutSingle /
-// SL_TextOutDouble with font. Returns the x after the text.
+// through SL_TextOutSingle, and each UTF-8 multi-byte character through
+// SL_TextOutDouble at its measured place, with font. Returns the x after the
+// text, which is where GL_GetTextInfo says the text ends.
 int GL_TextOut(unsigned long pixmap, GL_Font* font, GL_Font* font2, int x, int y, char const* text, unsigned long n,
                unsigned long pixel, void* reserved);
 // The bitmap-mode run splitting of GL_TextOut alone.
