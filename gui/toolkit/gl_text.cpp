@@ -309,14 +309,14 @@ int GL_TextOut(unsigned long pm, GL_Font* font, GL_Font*, int x, int y, char con
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     int cx = x;
     size_t i = 0;
-    while (i < len && cx != 0) {
+    while (i < len) {
         size_t start = i;
         if (p[i] < 0x80) {
             while (i < len && p[i] < 0x80)
                 ++i;
             size_t run = i - start;
             cx = SL_TextOutSingle(pm, font, cx, y, text + start, run, pixel);
-            if (run > kMaxText) break; // cut by the request: the rest is not drawn
+            if (cx == 0 || run > kMaxText) break; // failed, or cut by the request: the rest is not drawn
             continue;
         }
         size_t n = p[i] >= 0xF0 ? 4 : p[i] >= 0xE0 ? 3 : p[i] >= 0xC0 ? 2 : 1;
@@ -324,6 +324,7 @@ int GL_TextOut(unsigned long pm, GL_Font* font, GL_Font*, int x, int y, char con
         while (i < len && i - start < n && (p[i] & 0xC0) == 0x80)
             ++i;
         cx = SL_TextOutDouble(pm, font, cx, y, text + start, i - start, pixel);
+        if (cx == 0) break;
     }
     return cx;
 }
