@@ -246,46 +246,54 @@ char* CalcShortString(GL_Font* font, char* text, int maxWidth, char* suffix) {
 
 int SplitString(GL_Font* font, char* text, int maxWidth, unsigned char, GL_List* list) {
     if (!text || !*text || maxWidth <= 12 || !list) return 0;
-    unsigned short* units = nullptr;
-    int count = 0;
-    Char2String(text, 0, &units, &count);
-    if (!units) return 0;
-    unsigned short* line = static_cast<unsigned short*>(GL_malloc(2 * count + 2));
-    if (!line) {
-        GL_free(units);
-        return 0;
-    }
+    size_t n = strlen(text);
+    if (n > 0x10000000) return 0;
+    // Characters are read as Char2String reads them (a byte of 128 or more
+    // that is not the last pairs with the next one) and lines are the bytes
+    // String2Char would give back, built here without the round trip.
+    char* line = static_cast<char*>(GL_malloc(int(n + 1)));
+    if (!line) return 0;
     Widths w(font);
-    int len = 0, width = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    size_t len = 0;
+    int width = 0;
     bool afterBreak = false;
-    auto addLine = [&]() {
-        char* s = nullptr;
-        if (String2Char(line, len, &s, nullptr) > 0 && !list->AddTail(s, width)) GL_free(s);
-        len = 0;
-        width = 0;
+    auto add = [&](size_t bytes, int lineWidth) {
+        char* s = static_cast<char*>(GL_malloc(int(bytes + 1)));
+        if (!s) return;
+        memcpy(s, line, bytes);
+        s[bytes] = '\0';
+        if (!list->AddTail(s, lineWidth)) GL_free(s);
     };
-    for (int i = 0; i < count; ++i) {
-        unsigned short c = units[i];
-        if (c == '\n') {
-            if (len > 0) {
-                addLine();
-            } else if (afterBreak) {
-                char* empty = GL_CopyString("");
-                if (empty && !list->AddTail(empty, 0)) GL_free(empty);
-            }
+    for (size_t i = 0; i < n;) {
+        bool wide = p[i] >= 0x80 && i + 1 < n;
+        if (!wide && p[i] == '\n') {
+            if (len > 0)
+                add(len, width);
+            else if (afterBreak)
+                add(0, 0);
+            len = 0;
+            width = 0;
             afterBreak = true;
+            ++i;
             continue;
         }
-        int cw = w.Of(c);
-        if (cw > maxWidth) continue; // fits on no line
-        if (width + cw > maxWidth) addLine();
-        line[len++] = c;
-        width += cw;
-        afterBreak = false;
+        int cw = wide ? w.wide : w.single[p[i]];
+        if (cw <= maxWidth) { // a wider character fits on no line
+            if (width + cw > maxWidth) {
+                add(len, width);
+                len = 0;
+                width = 0;
+            }
+            line[len++] = char(p[i]);
+            if (wide) line[len++] = char(p[i + 1]);
+            width += cw;
+            afterBreak = false;
+        }
+        i += wide ? 2 : 1;
     }
-    if (len > 0) addLine();
+    if (len > 0) add(len, width);
     GL_free(line);
-    GL_free(units);
     return list->GetCount();
 }
 
