@@ -81,8 +81,9 @@ public:
     void draw_polygon(GL_HPOINT* points, int n);
     void draw_polyline(GL_HPOINT* points, int n);
     int stretchblt(int x, int y, int w, int h, GL_HDC* other, int ox, int oy, int ow, int oh, int rop);
-    // UTF-16 text of length units, converted to GB18030 and drawn with
-    // GL_TextOut at (x, y) in the text colour. Returns GL_TextOut's result, 0
+    // UTF-16 text (in the processor's byte order) of length units, converted
+    // to what the server reads (UTF-8 with scalable fonts, else GB18030) and
+    // drawn with GL_TextOut at (x, y) in the text colour and font. Returns GL_TextOut's result, 0
     // when nothing was drawn.
     int draw_text(int x, int y, unsigned short* text, int length);
     // Copies w x h at (x, y) of this pixmap to (ox, oy) of the other
