@@ -12,8 +12,11 @@
 // Event loop, timers and the toolkit's base classes.
 #include "eventloop.h"
 #include "gl_color.h"
+#include "gl_hdc.h"
+#include "gl_list.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
+#include "gl_text.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
 

@@ -23,5 +23,16 @@ void GL_SetColorByPixel(_GL_Color* color, unsigned long pixel);
 _GL_Color NewColor(unsigned char r, unsigned char g, unsigned char b, unsigned char a);
 extern _GL_Color stTmpColor;
 
+// HSV of an RGB colour (components 0..255): hue in degrees 0..360, saturation
+// 0..1, value 0..255 (the largest component). Null outputs are skipped.
+void RGB2HSV(int r, int g, int b, double* h, double* s, double* v);
+// The inverse of RGB2HSV; components rounded to the nearest integer, not
+// clamped. Null outputs are skipped.
+void HSV2RGB(double h, double s, double v, int* r, int* g, int* b);
+// A lighter or darker shade: the HSV value is multiplied by the factor (taken
+// in whole hundredths) and capped at 255, each component clamped to 0..255.
+// Returns 0, writing nothing, for a null output or a factor below 0.01; else 1.
+int GetRelativeColor(int r, int g, int b, int* outR, int* outG, int* outB, double factor);
+
 // Fills x, y, width, height in this order; null is ignored.
 void GL_SetRect(_GS_Rect* rect, int x, int y, int w, int h);

@@ -1,5 +1,8 @@
-// Writers of the text and font requests.
+// Writers of the text and font requests, and the text output of the
+// measuring layer, which returns where the drawn text ends.
 #include "runtime/nc_pack.h"
+
+#include "gl_text.h"
 
 namespace {
 
@@ -80,4 +83,83 @@ int NC_SetCharsetMode(int mode) {
     if (iCharset == mode) return int(nc::Layout<proto::OP_SetCharsetMode>::length);
     iCharset = mode;
     return nc::Send<proto::OP_SetCharsetMode>(0, mode);
+}
+
+// ---- Text output that knows its width -------------------------------------------
+
+namespace {
+
+// Bytes of text for a font request: at most 510, and with scalable fonts
+// (UTF-8 on the server) never a cut through a multi-byte character.
+uint32_t FontTextCount(const char* text, unsigned long count) {
+    size_t full = count == 0 ? strlen(text) : strnlen(text, count);
+    if (full <= proto::kMaxText) return uint32_t(full);
+    size_t cut = proto::kMaxText;
+    if (GL_ScalableFonts()) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+        // p[cut] is the first byte left out: back off to the start of its character.
+        size_t k = cut;
+        while (k > cut - 3 && (p[k] & 0xC0) == 0x80)
+            --k;
+        if ((p[k] & 0xC0) != 0x80) cut = k;
+    }
+    return uint32_t(cut);
+}
+
+int FontIndex(GL_Font* font) { return GL_ScalableFonts() && font ? font->Word(GL_FONT_INDEX) : iCharId; }
+
+int SizeCode(GL_Font* font, int bitmapSize) {
+    if (!GL_ScalableFonts()) return bitmapSize;
+    return font ? font->Word(GL_FONT_SIZE) : 254;
+}
+
+} // namespace
+
+int SL_TextOutS(unsigned long pm, int x, int y, const char* text, unsigned long count, unsigned long pixel) {
+    if (pm == 0 || !text || !*text) return 0;
+    uint32_t n = TextCount(text, count);
+    if (NC_TextOutS(pm, x, y, text, n, pixel) == 0) return 0;
+    return x + SL_GetStringInfo8(text, n);
+}
+
+int SL_TextOutD(unsigned long pm, int x, int y, const char* text, unsigned long count, unsigned long pixel) {
+    if (pm == 0 || !text || !*text) return 0;
+    uint32_t n = TextCount(text, count);
+    if (NC_TextOutD(pm, x, y, text, n, pixel) == 0) return 0;
+    return x + SL_GetStringInfo16(text, n);
+}
+
+int SL_TextOutSingle(unsigned long pm, GL_Font* font, int x, int y, const char* text, unsigned long count,
+                     unsigned long pixel) {
+    if (pm == 0 || !text || !*text) return 0;
+    uint32_t n = FontTextCount(text, count);
+    if (NC_TextOutSingle(pm, FontIndex(font), SizeCode(font, 8), x, y, text, n, pixel) == 0) return 0;
+    return x + SL_GetStringInfoSingle(font, text, n);
+}
+
+int SL_TextOutDouble(unsigned long pm, GL_Font* font, int x, int y, const char* text, unsigned long count,
+                     unsigned long pixel) {
+    if (pm == 0 || !text || !*text) return 0;
+    uint32_t n = FontTextCount(text, count);
+    if (NC_TextOutDouble(pm, FontIndex(font), SizeCode(font, 16), x, y, text, n, pixel) == 0) return 0;
+    // With scalable fonts the server draws the bytes as UTF-8 characters,
+    // which are not two bytes each.
+    int width = GL_ScalableFonts() ? CalcStringWidth2(font, const_cast<char*>(text), int(n), nullptr)
+                                   : SL_GetStringInfoDouble(font, text, n);
+    return x + width;
+}
+
+int GL_TextOutSimple(unsigned long pm, GL_Font* font, GL_Font*, int x, int y, unsigned short* text, unsigned long count,
+                     unsigned long pixel, void*) {
+    if (pm == 0 || !text || count == 0) return 0;
+    int n = 0;
+    if (long(count) < 0) {
+        // A "negative" count: the text up to its 0 unit, never past it.
+        while (n < int(proto::kMaxText) && text[n])
+            ++n;
+    } else {
+        n = count > proto::kMaxText ? int(proto::kMaxText) : int(count);
+    }
+    if (n > 0) NC_TextOutSimple(pm, SizeCode(font, 16), x, y, text, n, pixel);
+    return 0;
 }

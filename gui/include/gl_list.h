@@ -1,0 +1,34 @@
+// GL_List: the small doubly linked list that widgets keep their own
+// bookkeeping in (the lines of a wrapped label, for example). Each node holds
+// a data pointer and a second value (a line's pixel width). The list owns its
+// nodes, never the data: ClearAll and the destructor free the nodes only.
+#pragma once
+
+class GL_ListData {
+public:
+    void* data;
+    long value;
+    GL_ListData* prev;
+    GL_ListData* next;
+};
+
+class GL_List {
+public:
+    GL_List();
+    ~GL_List();
+    GL_List(const GL_List&) = delete;
+    GL_List& operator=(const GL_List&) = delete;
+
+    // Appends a node; returns it, or null when it cannot be allocated.
+    GL_ListData* AddTail(void* data, long value);
+    // Number of nodes.
+    int GetCount() const { return count; }
+    // The node at a zero-based position, null outside.
+    GL_ListData* GetAt(int index) const;
+    // Frees every node (not the data) and empties the list.
+    void ClearAll();
+
+    GL_ListData* head;
+    GL_ListData* tail;
+    int count;
+};

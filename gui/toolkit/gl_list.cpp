@@ -1,0 +1,38 @@
+// GL_List: nodes only; the data belongs to the caller.
+#include "gl_list.h"
+
+#include <new>
+
+GL_List::GL_List() : head(nullptr), tail(nullptr), count(0) {}
+
+GL_List::~GL_List() { ClearAll(); }
+
+GL_ListData* GL_List::AddTail(void* data, long value) {
+    GL_ListData* node = new (std::nothrow) GL_ListData{data, value, tail, nullptr};
+    if (!node) return nullptr;
+    if (tail)
+        tail->next = node;
+    else
+        head = node;
+    tail = node;
+    ++count;
+    return node;
+}
+
+GL_ListData* GL_List::GetAt(int index) const {
+    if (index < 0 || index >= count) return nullptr;
+    GL_ListData* n = head;
+    while (index-- > 0)
+        n = n->next;
+    return n;
+}
+
+void GL_List::ClearAll() {
+    while (head) {
+        GL_ListData* next = head->next;
+        delete head;
+        head = next;
+    }
+    tail = nullptr;
+    count = 0;
+}
