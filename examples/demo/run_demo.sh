@@ -18,18 +18,9 @@ make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
 echo "600 800" > "$root/dev/fb0.mode"
 for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done
 
-# Fonts: Latin and CJK; the CJK face is the default so that both scripts draw.
-wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
-printf '%s\n' /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
-  /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$wqy" > "$root/mnt/us/velmora/res/xftfont.lst"
-printf '%s\n' "$wqy" > "$root/mnt/us/velmora/res/font.lst"
-
+install_fonts "$root"
 # The main client program the server starts; its output goes to <out>/demo.log.
-cat > "$root/mnt/us/velmora/bin/velmora" <<SCRIPT
-#!/bin/sh
-exec "$demo_bin" "\$@" >> "$out/demo.log" 2>&1
-SCRIPT
-chmod +x "$root/mnt/us/velmora/bin/velmora"
+install_main_program "$root" "$demo_bin" "$out/demo.log"
 : > "$out/demo.log"
 
 exec 7<>"$root/dev/input/event0" 8<>"$root/dev/input/event1" 9<>"$root/dev/input/event2"
@@ -41,22 +32,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# One 16-byte input event: 8 bytes of time, type, code (16 bits), value (32 bits).
-key_event() { # code value
-  local c=$1 v=$2
-  printf "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01\\x00\\x$(printf %02x "$c")\\x00\\x$(printf %02x "$v")\\x00\\x00\\x00" >&7
-}
 updates() { [ -f "$root/dev/fb0.updates" ] && wc -l < "$root/dev/fb0.updates" || echo 0; }
 
 # Hold the lock key (press and three repeats), then let go.
-key_event 32 1; key_event 32 2; key_event 32 2; key_event 32 2; key_event 32 0
+hold_lock_key >&7
 for _ in $(seq 200); do grep -q "shown" "$out/demo.log" && break; sleep 0.05; done
 grep "shown" "$out/demo.log" || { echo "the demo did not start; see $out/demo.log" >&2; exit 1; }
 for _ in $(seq 200); do [ "$(updates)" -gt 0 ] && break; sleep 0.05; done
 sleep 2
 # A key for the status line.
 before=$(updates)
-key_event 16 1; key_event 16 0
+{ key_event 16 1; key_event 16 0; } >&7
 for _ in $(seq 100); do [ "$(updates)" -gt "$before" ] && break; sleep 0.05; done
 sleep 1.5
 cp "$root/dev/fb0.png" "$out/panel.png"
