@@ -30,8 +30,10 @@ bash examples/build.sh "$build" "$here/out/install" "$here/out/examples" -DCMAKE
 if [ $# -gt 0 ]; then
   program=$(realpath "$1")
   shift
-elif [ -x out/examples/gallery/gallery ]; then
+elif [ -f out/examples/gallery/gallery ] && [ -x out/examples/gallery/gallery ]; then
   program=$here/out/examples/gallery/gallery
+elif [ -f out/examples/gallery ] && [ -x out/examples/gallery ]; then
+  program=$here/out/examples/gallery
 else
   program=$here/out/examples/demo/demo
 fi
@@ -56,7 +58,7 @@ install_fonts "$root"
 wrapped=$program
 if [ $# -gt 0 ]; then
   wrapped=$out/program.sh
-  printf '#!/bin/sh\nexec %q "$@"' "$program" > "$wrapped"
+  printf '#!/usr/bin/env bash\nexec %q "$@"' "$program" > "$wrapped"
   printf ' %q' "$@" >> "$wrapped"
   echo >> "$wrapped"
   chmod +x "$wrapped"

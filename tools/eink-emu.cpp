@@ -191,13 +191,19 @@ public:
         inotify_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         if (inotify_ < 0) return false;
         // The directory tells when the log appears (the first update creates
-        // it); the log itself when it grows.
-        if (inotify_add_watch(inotify_, dir_.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+        // it) and when a writer closes it, which covers a line written before
+        // the watch on the new log was in place; the log itself when it grows.
+        if (inotify_add_watch(inotify_, dir_.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
             fprintf(stderr, "eink-emu: cannot watch %s: %s\n", dir_.c_str(), strerror(errno));
             return false;
         }
         WatchFile();
-        offset_ = FileSize(); // earlier updates are already on the panel we show first
+        // Earlier updates are already on the panel we show first.
+        struct stat st;
+        if (stat(path_.c_str(), &st) == 0) {
+            offset_ = long(st.st_size);
+            inode_ = st.st_ino;
+        }
         if (pthread_create(&thread_, nullptr, &UpdateWatcher::Run, this) != 0) return false;
         running_ = true;
         return true;
@@ -222,7 +228,10 @@ public:
         int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return out;
         struct stat st;
-        if (fstat(fd, &st) == 0 && st.st_size < offset_) offset_ = 0; // a new log: start over
+        if (fstat(fd, &st) == 0 && (st.st_size < offset_ || st.st_ino != inode_)) {
+            offset_ = 0; // a new log: start over
+            inode_ = st.st_ino;
+        }
         char buf[4096];
         for (;;) {
             ssize_t n = pread(fd, buf, sizeof buf, offset_);
@@ -267,6 +276,8 @@ private:
                     auto* e = reinterpret_cast<inotify_event*>(buf + i);
                     // Events on the log itself, or its name appearing in the directory.
                     if (e->wd == fileWatch_.load() || (e->len && name_ == e->name)) relevant = true;
+                    // A log that was removed is watched afresh once it is back.
+                    if (e->wd == fileWatch_.load() && (e->mask & IN_IGNORED)) fileWatch_.store(-1);
                     i += ssize_t(sizeof(inotify_event) + e->len);
                 }
             }
@@ -278,13 +289,9 @@ private:
         }
     }
     void WatchFile() {
-        if (fileWatch_.load() >= 0 && access(path_.c_str(), F_OK) == 0) return;
+        if (fileWatch_.load() >= 0) return;
         int wd = inotify_add_watch(inotify_, path_.c_str(), IN_MODIFY | IN_DELETE_SELF | IN_MOVE_SELF);
         fileWatch_.store(wd);
-    }
-    long FileSize() const {
-        struct stat st;
-        return stat(path_.c_str(), &st) == 0 ? long(st.st_size) : 0;
     }
 
     std::string path_, dir_, name_;
@@ -293,6 +300,7 @@ private:
     int stop_[2] = {-1, -1};
     std::atomic<int> fileWatch_{-1};
     long offset_ = 0;
+    ino_t inode_ = 0;
     pthread_t thread_{};
     bool running_ = false;
 };

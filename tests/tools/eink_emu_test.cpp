@@ -112,8 +112,9 @@ bool HaveProgram(const char* name) {
     return system(cmd.c_str()) == 0;
 }
 
-// Runs a shell command with the test's X display; true when it exits 0.
-bool Sh(const std::string& cmd) { return system(cmd.c_str()) == 0; }
+// Runs a shell command with the test's X display; true when it exits 0
+// within 30 seconds.
+bool Sh(const std::string& cmd) { return system(("timeout 30 sh -c '" + cmd + "'").c_str()) == 0; }
 
 std::string EmulatorPath() { return std::string(EINK_BINARY_DIR) + "/tools/eink-emu"; }
 
@@ -342,7 +343,8 @@ protected:
             int pw = 0, ph = 0;
             std::vector<uint8_t> png = ReadGreyPng(root.Path("/dev/fb0.png"), &pw, &ph);
             std::string xwd = root.Path("/tmp/window.xwd");
-            if (!png.empty() && Sh("xwd -silent -id " + window_ + " -out '" + xwd + "'") && ReadXwd(xwd, shown, why)) {
+            if (!png.empty() && Sh("xwd -silent -id " + window_ + " -out \"" + xwd + "\"") &&
+                ReadXwd(xwd, shown, why)) {
                 *why = Mismatch(*shown, png, pw, ph, scale);
                 if (why->empty()) return true;
             }
@@ -379,18 +381,24 @@ TEST_P(EinkEmuScaled, TheWindowShowsThePanelInItsSixteenGreysAndSleepsWhileIdle)
             want.insert(255 - 17 * n);
         EXPECT_EQ(greys, want) << "the swatches show the 16 panel greys";
 
-        // Idle: no update comes, and the emulator neither wakes nor computes.
-        size_t updates = PanelUpdates(root).size();
-        long switches0, ticks0, switches1, ticks1;
-        ProcessActivity(emu_, &switches0, &ticks0);
-        SleepMs(3000);
-        ProcessActivity(emu_, &switches1, &ticks1);
-        if (PanelUpdates(root).size() == updates) {
-            printf("eink-emu idle over 3 s at scale %d: %ld context switches, %ld clock ticks of CPU\n", scale,
-                   switches1 - switches0, ticks1 - ticks0);
-            EXPECT_LE(switches1 - switches0, 5) << "the emulator wakes up while nothing changes";
-            EXPECT_LE(ticks1 - ticks0, 2);
+        // Idle: while no update comes, the emulator neither wakes nor computes.
+        // A measurement that an update interrupts is taken again.
+        long switches = -1, ticks = -1;
+        for (int attempt = 0; attempt < 3 && switches < 0; ++attempt) {
+            size_t updates = WaitPanelQuiet(root, 1000);
+            long switches0, ticks0, switches1, ticks1;
+            ProcessActivity(emu_, &switches0, &ticks0);
+            SleepMs(3000);
+            ProcessActivity(emu_, &switches1, &ticks1);
+            if (PanelUpdates(root).size() != updates) continue;
+            switches = switches1 - switches0;
+            ticks = ticks1 - ticks0;
         }
+        ASSERT_GE(switches, 0) << "the panel never stayed quiet for 3 s";
+        printf("eink-emu idle over 3 s at scale %d: %ld context switches, %ld clock ticks of CPU\n", scale, switches,
+               ticks);
+        EXPECT_LE(switches, 5) << "the emulator wakes up while nothing changes";
+        EXPECT_LE(ticks, 2);
     }
 }
 
