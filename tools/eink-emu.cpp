@@ -600,6 +600,14 @@ int main(int argc, char** argv) {
         fprintf(stderr, "eink-emu: cannot open a display: %s\n", SDL_GetError());
         return 3;
     }
+    // Without a display SDL falls back to drivers that show nothing; unless
+    // one was asked for, that is no display either.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!getenv("SDL_VIDEODRIVER") && driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"))) {
+        fprintf(stderr, "eink-emu: cannot open a display (SDL found only its %s driver)\n", driver);
+        SDL_Quit();
+        return 3;
+    }
     int status = 1;
     {
         Uint32 updateEvent = SDL_RegisterEvents(1);
