@@ -25,40 +25,67 @@ start_server() {
   for _ in $(seq 100); do [ -S "$EINK_ROOT/tmp/.commfile" ] && break; sleep 0.05; done
 }
 
-# install_fonts <root>: the font lists of the main program's resources,
-# Latin and CJK; the CJK face is the default so that both scripts draw.
-install_fonts() {
-  local res=$1/mnt/us/velmora/res wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
-  mkdir -p "$res"
+# make_panel_device <root> <program> <log>: a device as the main job runs it:
+# a 600x800 panel, the three event devices as named pipes held open on
+# descriptors 7, 8 and 9, the Latin and CJK fonts (the CJK face the default so
+# that both scripts draw), and <program> installed as the main client program
+# "/mnt/us/velmora/bin/velmora", its output appended to <log>. Arguments in
+# $MAIN_PROGRAM_ARGS are passed to it after the server's own.
+make_panel_device() {
+  local root=$1 program=$2 log=$3
+  make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
+  echo "600 800" > "$root/dev/fb0.mode"
+  local i
+  for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done
+  local wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
   printf '%s\n' /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
-    /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$wqy" > "$res/xftfont.lst"
-  printf '%s\n' "$wqy" > "$res/font.lst"
+    /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$wqy" > "$root/mnt/us/velmora/res/xftfont.lst"
+  printf '%s\n' "$wqy" > "$root/mnt/us/velmora/res/font.lst"
+  cat > "$root/mnt/us/velmora/bin/velmora" <<SCRIPT
+#!/bin/sh
+exec "$program" "\$@" ${MAIN_PROGRAM_ARGS:-} >> "$log" 2>&1
+SCRIPT
+  chmod +x "$root/mnt/us/velmora/bin/velmora"
+  : > "$log"
+  exec 7<>"$root/dev/input/event0" 8<>"$root/dev/input/event1" 9<>"$root/dev/input/event2"
 }
 
-# install_main_program <root> <program> <log> [pid file]: the device's main
-# client program "/mnt/us/velmora/bin/velmora", which the server starts on
-# the first long press of the lock key, runs <program> with its arguments,
-# its output appended to <log>, its process id left in [pid file].
-install_main_program() {
-  local bin=$1/mnt/us/velmora/bin/velmora
-  mkdir -p "$(dirname "$bin")"
-  {
-    echo '#!/bin/sh'
-    [ -n "${4:-}" ] && echo "echo \$\$ > '$4'"
-    echo "exec '$2' \"\$@\" >> '$3' 2>&1"
-  } > "$bin"
-  chmod +x "$bin"
-}
-
-# key_event <code> <value>: one 16-byte key record of an input event device
-# on standard output (8 bytes of time, type 1, code, value; little-endian).
+# key_event <code> <value>: one 16-byte input record on event0 (descriptor 7):
+# 8 bytes of time, type 1, code (16 bits), value (32 bits).
 key_event() {
-  printf "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01\\x00\\x$(printf %02x "$1")\\x00\\x$(printf %02x "$2")\\x00\\x00\\x00"
+  local c=$1 v=$2
+  printf "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01\\x00\\x$(printf %02x $((c & 255)))\\x$(printf %02x $((c >> 8)))\\x$(printf %02x "$v")\\x00\\x00\\x00" >&7
 }
 
-# hold_lock_key: a long press of the lock key (press, three repeats,
-# release) on standard output; the first one takes the keys from the host
-# system and starts the main client program.
-hold_lock_key() {
+# panel_updates: how many updates the emulated panel has had.
+panel_updates() { [ -f "$EINK_ROOT/dev/fb0.updates" ] && wc -l < "$EINK_ROOT/dev/fb0.updates" || echo 0; }
+
+# wait_for_line <file> <text> [tries]: waits (50 ms a try) until <file> holds <text>.
+wait_for_line() {
+  local i
+  for i in $(seq "${3:-200}"); do grep -q -- "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done
+  return 1
+}
+
+# start_main_program <log> <text>: holds the lock key (press, three repeats,
+# release), which takes the keys from the host system and makes the server
+# start the main client program; returns once <log> shows <text> and the
+# panel has had its first update.
+start_main_program() {
   key_event 32 1; key_event 32 2; key_event 32 2; key_event 32 2; key_event 32 0
+  wait_for_line "$1" "$2" || { echo "the main program did not start; see $1" >&2; return 1; }
+  local i
+  for i in $(seq 200); do [ "$(panel_updates)" -gt 0 ] && break; sleep 0.05; done
+}
+
+# wait_for_quiet_panel: waits until the panel has had no new update for 1.5 s.
+wait_for_quiet_panel() {
+  local last now i
+  last=$(panel_updates)
+  for i in $(seq 40); do
+    sleep 1.5
+    now=$(panel_updates)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+  done
 }

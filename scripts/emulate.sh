@@ -42,35 +42,22 @@ fi
 out=$here/out/emulate
 mkdir -p "$out"
 source scripts/device.sh
-root=$out/root
-make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
+# Arguments after the program's name follow the server's own "-ws".
+MAIN_PROGRAM_ARGS=
+[ $# -gt 0 ] && MAIN_PROGRAM_ARGS=$(printf ' %q' "$@")
+MAIN_PROGRAM_ARGS=$MAIN_PROGRAM_ARGS make_panel_device "$out/root" "$program" "$out/program.log"
+root=$EINK_ROOT
 if [ -n "${EMU_LARGE:-}" ]; then
   echo "824 1200" > "$root/dev/fb0.mode"
   head -c $((824 * 1200 / 2)) /dev/zero > "$root/dev/fb0"
-else
-  echo "600 800" > "$root/dev/fb0.mode"
 fi
-for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done
 mkfifo "$root/dev/ts"
-install_fonts "$root"
-: > "$out/program.log"
-# Arguments after the program's name follow the server's own "-ws".
-wrapped=$program
-if [ $# -gt 0 ]; then
-  wrapped=$out/program.sh
-  printf '#!/usr/bin/env bash\nexec %q "$@"' "$program" > "$wrapped"
-  printf ' %q' "$@" >> "$wrapped"
-  echo >> "$wrapped"
-  chmod +x "$wrapped"
-fi
-install_main_program "$root" "$wrapped" "$out/program.log" "$out/program.pid"
-rm -f "$out/program.pid"
 
 emu=
 server=
+# The program ends with the server (end of file on its connection).
 cleanup() {
   [ -n "$emu" ] && kill "$emu" 2>/dev/null || true
-  [ -f "$out/program.pid" ] && kill "$(cat "$out/program.pid")" 2>/dev/null || true
   [ -n "$server" ] && kill "$server" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -86,9 +73,9 @@ emu=$!
 for _ in $(seq 100); do grep -q "window" "$out/eink-emu.log" && break; sleep 0.05; done
 kill -0 "$emu" 2>/dev/null || { cat "$out/eink-emu.log" >&2; exit 1; }
 
-# The long press of the lock key that makes the server take the keys and
-# start the main program.
-hold_lock_key > "$root/dev/input/event0"
+# The long press of the lock key (press, three repeats, release) that makes
+# the server take the keys and start the main program.
+key_event 32 1; key_event 32 2; key_event 32 2; key_event 32 2; key_event 32 0
 echo "emulating $(basename "$program"): close the window to stop (logs in $out)"
 status=0
 wait "$emu" || status=$?

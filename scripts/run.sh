@@ -6,7 +6,9 @@
 #      server and exchange user messages, and prints what they said;
 #   2. runs the demo client as the device's main program: the lock key held
 #      on the emulated keypad makes the server start it, it draws its window,
-#      and the picture of the panel is left in out/panel.png.
+#      and the picture of the panel is left in out/panel.png;
+#   3. shows each screen of the widget gallery (examples/gallery) the same way
+#      and leaves its picture in out/gallery/<screen>.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -35,3 +37,6 @@ unset EINK_ROOT
 bash examples/demo/run_demo.sh "$build/winserver" out/examples/demo/demo out/demo
 cp out/demo/panel.png out/panel.png
 echo "panel picture: out/panel.png"
+
+# --- 3. the widget gallery, one picture a screen ------------------------------
+bash examples/gallery/run_gallery.sh "$build/winserver" out/examples/gallery/gallery out/gallery

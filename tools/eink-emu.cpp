@@ -51,11 +51,10 @@ struct KeyBinding {
 };
 
 // Five-way codes are the ones the toolkit's lists step with (20 back, 21
-// forward) and that the key router never drops as repeated releases; 122 and
-// 123 are the page keys that the client's key-ignore time never swallows;
-// 158 and 194 are what the large panel's back and select keys are turned
-// into; 32 is the lock key; digits and letters are the characters the keypad
-// produces.
+// forward) and that the key router never drops as repeated releases; 104 and
+// 109 are the page keys (the gallery pages with them); 158 and 194 are what
+// the large panel's back and select keys are turned into; 32 is the lock key;
+// digits and letters are the characters the keypad produces.
 constexpr uint16_t kLockKeyCode = 32;
 const KeyBinding kKeys[] = {
     {SDLK_UP, "Up", 20, "five-way up"},
@@ -64,8 +63,8 @@ const KeyBinding kKeys[] = {
     {SDLK_RIGHT, "Right", 23, "five-way right"},
     {SDLK_RETURN, "Return", 194, "five-way centre"},
     {SDLK_KP_ENTER, "keypad Enter", 194, "five-way centre"},
-    {SDLK_PAGEUP, "Page Up", 122, "previous page"},
-    {SDLK_PAGEDOWN, "Page Down", 123, "next page"},
+    {SDLK_PAGEUP, "Page Up", 104, "previous page"},
+    {SDLK_PAGEDOWN, "Page Down", 109, "next page"},
     {SDLK_ESCAPE, "Escape", 158, "back"},
     {SDLK_F12, "F12", kLockKeyCode, "lock / power key (hold for a long press)"},
     {SDLK_0, "0", '0', "digit 0"},

@@ -418,7 +418,7 @@ void SS_ServiceClients(fd_set* readSet, fd_set* writeSet) {
 
 bool SS_ServiceBuffered(long long tick) {
     bool ran = false;
-    while (eink::CoarseNowMs() == tick) {
+    while (!g_quit && eink::CoarseNowMs() == tick) {
         SSClient* ready = nullptr;
         long length = 0;
         int count = 0;
@@ -430,15 +430,22 @@ bool SS_ServiceBuffered(long long tick) {
         ran = true;
         if (count > 1 || length < 0) {
             SS_ServiceClients(nullptr, nullptr);
+            SS_AfterPass();
             continue;
         }
         // Passes in which no other connection has a request to run are this
         // connection's requests back to back; no walk is needed for them.
-        do {
+        // Each is still a pass of its own: what a request changes in the
+        // refresh state or the timers is judged before the next one runs.
+        for (;;) {
             ExecuteOne(ready, uint32_t(length));
-        } while (!ready->dead && g_doomed.empty() && (length = CompleteRequest(ready)) > 0 &&
-                 eink::CoarseNowMs() == tick);
-        EndPass();
+            bool same = !ready->dead && g_doomed.empty(); // `ready` is freed by EndPass otherwise
+            EndPass();
+            SS_AfterPass();
+            if (!same || g_quit || !g_doomed.empty() || (length = CompleteRequest(ready)) <= 0 ||
+                eink::CoarseNowMs() != tick)
+                break;
+        }
     }
     return ran;
 }

@@ -58,23 +58,6 @@ void Initialise(int argc, char** argv) {
     SS_InitWindows();
 }
 
-void RunTimers(long long now) {
-    static long long shutdownStart = 0, rotateStart = 0;
-    if (g_shutdownTimer == 1) {
-        shutdownStart = now;
-        g_shutdownTimer = 2;
-    } else if (g_shutdownTimer == 2 && now - shutdownStart >= 600) {
-        g_quit = 1;
-    }
-    if (g_rotateTimer == 1) {
-        rotateStart = now;
-        g_rotateTimer = 2;
-    } else if (g_rotateTimer == 2 && now - rotateStart >= 1000) {
-        g_forceUpdate = 1;
-        g_rotateTimer = 0;
-    }
-}
-
 void Watch(int fd, fd_set* set, int* maxFd) {
     if (fd < 0 || fd >= FD_SETSIZE) return;
     FD_SET(fd, set);
@@ -92,10 +75,10 @@ bool Ready(int fd, const fd_set* set) { return fd >= 0 && fd < FD_SETSIZE && FD_
     while (!g_quit) {
         // While connections hold complete requests, passes run from their
         // buffers without asking the kernel: a select per request would cost
-        // more than most requests. The descriptors, the timers and the
-        // refresh check come round again when the coarse clock ticks (every
-        // few milliseconds; reading it costs next to nothing), and as soon as
-        // no request is left.
+        // more than most requests. The timers and the refresh check still
+        // follow every pass; the descriptors come round again when the
+        // coarse clock ticks (every few milliseconds; reading it costs next
+        // to nothing), and as soon as no request is left.
         if (SS_ServiceBuffered(lastPollTick)) continue;
         lastPollTick = eink::CoarseNowMs();
         fd_set readSet, writeSet;
@@ -112,7 +95,7 @@ bool Ready(int fd, const fd_set* set) { return fd >= 0 && fd < FD_SETSIZE && FD_
         // once; otherwise wait for input at most 0.3 s.
         timeval tv{0, pending ? 0 : 300000};
         int ready = select(maxFd + 1, &readSet, &writeSet, nullptr, &tv);
-        RunTimers(eink::NowMs());
+        SS_RunTimers(eink::NowMs());
         if (ready < 0) {
             if (errno != EINTR) perror("winserver: select");
             continue;

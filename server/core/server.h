@@ -43,6 +43,18 @@ void SS_ReadSleepTime();
 // "-Rbottom" 2, anything else 0).
 int SS_ParseRotation(int argc, char** argv);
 
+// ---- Main loop ------------------------------------------------------------------
+
+// The shutdown and rotation-update timers: state 1 records `now` (ms) and
+// becomes 2; state 2 fires once its time has passed (quit flag after 600 ms,
+// force-update flag after 1000 ms).
+void SS_RunTimers(long long now);
+// What is due between two passes over the connections, whatever woke the
+// loop: the timers, then the refresh policy. Passes that run from buffered
+// requests without select call it too, so that a batch of requests in one
+// write is judged request by request, as if each had come alone.
+void SS_AfterPass();
+
 // ---- Connections ----------------------------------------------------------------
 
 struct SSClient {

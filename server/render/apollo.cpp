@@ -332,9 +332,9 @@ void SS_RserverMessage() {
 void SS_SetHostLock(bool locked) { s_hostLocked = locked; }
 bool SS_HostLocked() { return s_hostLocked; }
 
-void SS_RequestDelayedRefresh() {
-    if (g_rotateTimer == 0) g_rotateTimer = 1;
-}
+// A new request while the timer runs starts the second over: the push
+// follows the latest change, not the first one.
+void SS_RequestDelayedRefresh() { g_rotateTimer = 1; }
 
 bool SS_UpdateLocked() { return s_refresh.updateLock; }
 bool SS_LongWait() { return s_refresh.longWait; }

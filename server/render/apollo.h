@@ -75,7 +75,8 @@ void SS_SetHostLock(bool locked);
 bool SS_HostLocked();
 
 // A forced push one second from now (host lock, orientation change); the main
-// loop's rotation-update timer carries it out.
+// loop's rotation-update timer carries it out. A request while the timer
+// runs restarts it.
 void SS_RequestDelayedRefresh();
 
 bool SS_UpdateLocked();      // UpdateLock in force: copies and dirty notices are dropped

@@ -142,8 +142,10 @@ void HandleCopyAreaP2W(SSClient*, const uint8_t* msg, uint32_t length) {
             if (g_refreshFileValue != 0) MarkDirty(b.x1, b.y1, b.x2 - b.x1, b.y2 - b.y1);
         }
         SS_FreeRegion(r);
-        if (g_refreshFileValue == 0) MarkWholeScreen();
     }
+    // With the refresh-file value 0 every copy that gets this far reports
+    // the whole screen, also one whose area lies wholly under other windows.
+    if (g_refreshFileValue == 0) MarkWholeScreen();
     if (c.w > kLargeCopy && c.h > kLargeCopy) g_lastLargeCopyMs = eink::NowMs();
     SS_SetCopyInProgress(false);
 }

@@ -126,19 +126,22 @@ SSShades ShadesOf(SSRgb c) {
     return SSShades{ShadeGrey(c, 1.328125), ShadeGrey(c, 1.1614583), ShadeGrey(c, 0.6614583), ShadeGrey(c, 0)};
 }
 
-static uint8_t WeightedGrey(SSRgb c1, SSRgb c2, double w1, double w2) {
-    auto ch = [&](int32_t a, int32_t b) {
-        double v = a * w1 + b * w2;
-        if (!(v > 0)) return 0;
-        return v >= 255 ? 255 : int(v);
-    };
-    return GreyOf(SSRgb{ch(c1.r, c2.r), ch(c1.g, c2.g), ch(c1.b, c2.b)});
+int32_t RampChannel(int32_t c1, int32_t c2, int64_t a, int64_t b, int64_t d) {
+    // Each product is divided on its own and the quotients added: dividing
+    // the weights first can land a whole-number value just below it, and
+    // truncation then takes one grey level off.
+    double v = double(c1) * double(a) / double(d) + double(c2) * double(b) / double(d);
+    if (!(v > 0)) return 0;
+    return v >= 255 ? 255 : int32_t(v);
 }
 
-uint8_t RampGrey(SSRgb c1, SSRgb c2, int64_t k, int64_t n) {
-    if (n <= 0) return GreyOf(c1);
-    return WeightedGrey(c1, c2, double(n - k) / double(n), double(k) / double(n));
+uint8_t RampMixGrey(SSRgb c1, SSRgb c2, int64_t a, int64_t b, int64_t d) {
+    if (d <= 0) return GreyOf(c1);
+    return GreyOf(
+        SSRgb{RampChannel(c1.r, c2.r, a, b, d), RampChannel(c1.g, c2.g, a, b, d), RampChannel(c1.b, c2.b, a, b, d)});
 }
+
+uint8_t RampGrey(SSRgb c1, SSRgb c2, int64_t k, int64_t n) { return RampMixGrey(c1, c2, n - k, k, n); }
 
 static SSRgb RgbOf(const proto::Color& c) { return SSRgb{c.r, c.g, c.b}; }
 static uint8_t PixelOf(const proto::Color& c) { return uint8_t(c.pixel); }
@@ -568,20 +571,18 @@ void PrimGradientRect(const SSCanvas& c, int64_t x, int64_t y, int64_t w, int64_
             grey[size_t(n - 1 - k)] = RampGrey(c1, c2, k, n);
     } else {
         int64_t m = n / 2;
-        auto at = [&](double w1, double w2) {
+        auto at = [&](int64_t a, int64_t b) {
             // The outer line of an odd count would weigh c1 above 1 and c2
             // below 0: weights are kept within 0 ... 1.
-            w1 = std::clamp(w1, 0.0, 1.0);
-            w2 = std::clamp(w2, 0.0, 1.0);
-            return WeightedGrey(c1, c2, w1, w2);
+            return RampMixGrey(c1, c2, std::clamp<int64_t>(a, 0, m), std::clamp<int64_t>(b, 0, m), m);
         };
         if (m == 0) {
             grey[0] = GreyOf(c1);
         } else {
             for (int64_t j = 0; j < m; ++j)
-                grey[size_t(j)] = at(double(m - j) / m, double(j) / m);
+                grey[size_t(j)] = at(m - j, j);
             for (int64_t i = n; i >= m + 1; --i)
-                grey[size_t(i - 1)] = at(double(i - m) / m, double(2 * m - i) / m);
+                grey[size_t(i - 1)] = at(i - m, 2 * m - i);
         }
     }
     for (int64_t k = 0; k < n; ++k) {
@@ -938,7 +939,7 @@ void PrimFillRoundRectWGradientBase(const SSCanvas& c, int64_t x, int64_t y, int
     Corners k = CornersOf(x, y, w, h, cw, ch);
     int64_t n = std::min(w, h), m = std::min(k.rx, k.ry);
     for (int64_t ring = 0; ring < n; ++ring) {
-        uint8_t g = WeightedGrey(RgbOf(c1), RgbOf(c2), double(n - ring) / n, double(m - n + ring) / n);
+        uint8_t g = RampMixGrey(RgbOf(c1), RgbOf(c2), n - ring, m - n + ring, n);
         RoundRing(c, x, y, w, h, k, ring, g);
     }
 }

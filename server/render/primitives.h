@@ -51,8 +51,13 @@ struct SSShades {
     uint8_t light, bright, dark, base;
 };
 SSShades ShadesOf(SSRgb c);
-// Ramp step k of n from c1 to c2: channel c1 * (n - k) / n + c2 * k / n,
-// truncated, negative values as 0, then grey.
+// Every gradient colour comes from here. One channel of c1 * a / d + c2 * b / d,
+// evaluated in double precision in that order, truncated; negative values
+// give 0, values above 255 give 255.
+int32_t RampChannel(int32_t c1, int32_t c2, int64_t a, int64_t b, int64_t d);
+// The grey of the colour whose channels are RampChannel (c1 when d <= 0).
+uint8_t RampMixGrey(SSRgb c1, SSRgb c2, int64_t a, int64_t b, int64_t d);
+// Ramp step k of n from c1 to c2: RampMixGrey (c1, c2, n - k, k, n).
 uint8_t RampGrey(SSRgb c1, SSRgb c2, int64_t k, int64_t n);
 
 // ---- Points, spans, lines ----------------------------------------------------------

@@ -312,7 +312,12 @@ SSWindow* SS_CreateWindow(SSClient* owner, uint32_t id, uint32_t parentId, int32
 
 void SS_DestroyWindow(SSWindow* w) {
     if (!w || w == g_rootWindow) return;
+    // The top window is kept through the unmap, which hands it (and with it
+    // the activation and the focus) to the next top window as UnmapWindow
+    // does; only what the unmap leaves pointing here is forgotten after it.
+    SSWindow* top = g_topWindow;
     SS_ForgetWindow(w);
+    g_topWindow = top;
     SS_UnmapWindow(w, false);
     DetachTransients(w);
     DestroyDescendants(w);
@@ -336,18 +341,24 @@ void SS_RaiseWindow(SSWindow* w) {
         list.erase(std::remove(list.begin(), list.end(), w), list.end());
         list.push_back(w);
         if (last->parent == p) {
-            // The previous last may lie below: then w goes down, and the
-            // windows it passes now show more and need new clips too.
+            // The previous last may lie below: then w goes down.
             bool down = false;
             for (SSWindow* s = w->nextSibling; s && !down; s = s->nextSibling)
                 down = s == last;
-            SSWindow* from = down ? w->prevSibling : w;
+            // The windows it passes now show more and need new clips too;
+            // the uncovered area is where w showed before and shows no more.
+            SSWindow* from = down ? w->nextSibling : w;
+            SSRegion* before = down && w->clipWithChildren ? SS_DupRegion(w->clipWithChildren) : nullptr;
             Unlink(w);
             LinkAbove(w, last);
             SS_UpdateClipsFrom(from);
-            if (down)
-                for (SSWindow* x = from; x && x != w; x = x->nextSibling)
-                    SS_ExposeChange(x, x->clipWithChildren, EXPOSE_MAP);
+            if (before) {
+                // Draw events go only to windows whose own visible part
+                // meets it, as after an unmap; w itself shows none of it.
+                if (w->clipWithChildren) SS_SubtractRegion(before, w->clipWithChildren);
+                SS_ExposeChange(w, before, EXPOSE_UNMAP);
+                SS_FreeRegion(before);
+            }
             SS_ExposeChange(w, w->clipWithChildren, EXPOSE_MAP);
             return;
         }

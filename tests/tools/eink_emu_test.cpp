@@ -409,8 +409,8 @@ TEST_F(EinkEmu, KeysTypedIntoTheWindowReachTheClientAsTheDeviceKeyCodes) {
         const char* key;
         unsigned code;
     } cases[] = {
-        {"Up", 20},    {"Down", 21},    {"Left", 22}, {"Right", 23}, {"Return", 194}, {"Prior", 122},
-        {"Next", 123}, {"Escape", 158}, {"5", 53},    {"KP_7", 55},  {"a", 97},       {"i", 105},
+        {"Up", 20},    {"Down", 21},    {"Left", 22}, {"Right", 23}, {"Return", 194}, {"Prior", 104},
+        {"Next", 109}, {"Escape", 158}, {"5", 53},    {"KP_7", 55},  {"a", 97},       {"i", 105},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
