@@ -71,12 +71,6 @@ pid_t Start(const std::string& server) {
     return pid;
 }
 
-// Waits at most `ms` for the socket to be readable.
-bool Readable(int fd, int ms) {
-    pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, ms) > 0;
-}
-
 // A connection with a receive timeout, so that no session can hang.
 int Open() {
     int fd = Connect(g_root + "/tmp/.commfile");
