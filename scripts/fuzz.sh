@@ -52,9 +52,9 @@ run_one() {
   [ -f "fuzz/$name.options" ] && read -r -a opts <"fuzz/$name.options"
   echo "== $name: $seconds s"
   # The diagnostics of the code under test are noise here (stdout closed,
-  # the server's "winserver:" lines dropped); libFuzzer reports on stderr.
+  # the diagnostic lines of the server and of libgui dropped); libFuzzer reports on stderr.
   "$build/fuzz/$bin" "$corpus" "$seeds/$name" -max_total_time="$seconds" -close_fd_mask=1 \
-    -artifact_prefix="$crashes/" -print_final_stats=1 "${opts[@]}" 2>&1 | grep --line-buffered -v '^winserver: ' | tee "$build/$name.log" |
+    -artifact_prefix="$crashes/" -print_final_stats=1 "${opts[@]}" 2>&1 | grep --line-buffered -Ev '^(winserver: |bad message from server)' | tee "$build/$name.log" |
     grep -E '^#[0-9]+ *(INITED|DONE)|^==[0-9]+==ERROR|^SUMMARY|stat::number_of_executed_units|stat::peak_rss|artifact' || true
 }
 jobs=${EINK_FUZZ_JOBS:-1}
