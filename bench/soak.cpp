@@ -354,6 +354,7 @@ int main(int argc, char** argv) {
     const double warmUp = std::min(60.0, seconds / 5.0);
     long rssWarm = -1;
     int fdWarm = -1;
+    int nextSample = 60;
     while (Seconds(t0, Clock::now()) < seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
@@ -365,6 +366,13 @@ int main(int argc, char** argv) {
             warm = true;
             rssWarm = ResidentKb(pid);
             fdWarm = OpenDescriptors(pid);
+        }
+        // A sample a minute shows whether memory keeps growing or levels off.
+        if (Seconds(t0, Clock::now()) >= double(nextSample)) {
+            printf("  %4d s: server memory %ld kB, descriptors %d, requests executed %ld\n", nextSample,
+                   ResidentKb(pid), OpenDescriptors(pid), g_executed.load());
+            fflush(stdout);
+            nextSample += 60;
         }
     }
     g_stop = true;
