@@ -4,7 +4,7 @@
 # region checks on) and runs each for the given number of seconds (default
 # 60), one after the other, starting from its committed corpus.
 #
-#   bash scripts/fuzz.sh [seconds] [target...]
+#   bash scripts/fuzz.sh [seconds] [target...]   (targets: server_requests, text, ...)
 #
 # New inputs go to build-fuzz/corpus/<target>/ (the committed corpus is only
 # read); crashes are written to build-fuzz/crashes/<target>/. A crashing
@@ -31,7 +31,8 @@ fi
 build=${EINK_FUZZ_BUILD:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" \
   -DCMAKE_C_FLAGS="-O1 -g" -DEINK_FUZZ=ON -DEINK_TESTS=OFF -DEINK_BENCH=OFF >/dev/null
-targets=("$@")
+targets=()
+for t in "$@"; do targets+=("${t%_fuzz}_fuzz"); done # "text" and "text_fuzz" alike
 if [ ${#targets[@]} -eq 0 ]; then
   for f in fuzz/*_fuzz.cpp; do
     grep -q '^EINK_FUZZ_TARGET(' "$f" && targets+=("$(basename "$f" .cpp)")
@@ -52,9 +53,10 @@ run_one() {
   [ -f "fuzz/$name.options" ] && read -r -a opts <"fuzz/$name.options"
   echo "== $name: $seconds s"
   # The diagnostics of the code under test are noise here (stdout closed,
-  # the diagnostic lines of the server and of libgui dropped); libFuzzer reports on stderr.
+  # the server's and libgui's lines dropped); libFuzzer reports on stderr.
   "$build/fuzz/$bin" "$corpus" "$seeds/$name" -max_total_time="$seconds" -close_fd_mask=1 \
-    -artifact_prefix="$crashes/" -print_final_stats=1 "${opts[@]}" 2>&1 | grep --line-buffered -Ev '^(winserver: |bad message from server)' | tee "$build/$name.log" |
+    -artifact_prefix="$crashes/" -print_final_stats=1 "${opts[@]}" 2>&1 |
+    grep --line-buffered -Ev '^(winserver: |bad message from server)' | tee "$build/$name.log" |
     grep -E '^#[0-9]+ *(INITED|DONE)|^==[0-9]+==ERROR|^SUMMARY|stat::number_of_executed_units|stat::peak_rss|artifact' || true
 }
 jobs=${EINK_FUZZ_JOBS:-1}
