@@ -57,7 +57,7 @@ run_one() {
   "$build/fuzz/$bin" "$corpus" "$seeds/$name" -max_total_time="$seconds" -close_fd_mask=1 \
     -artifact_prefix="$crashes/" -print_final_stats=1 "${opts[@]}" 2>&1 |
     grep --line-buffered -Ev '^(winserver: |bad message from server)' | tee "$build/$name.log" |
-    grep -E '^#[0-9]+ *(INITED|DONE)|^==[0-9]+==ERROR|^SUMMARY|stat::number_of_executed_units|stat::peak_rss|artifact' || true
+    grep -E '^#[0-9]+[[:space:]]*(INITED|DONE)|^==[0-9]+==ERROR|^SUMMARY|stat::number_of_executed_units|stat::peak_rss|artifact' || true
 }
 jobs=${EINK_FUZZ_JOBS:-1}
 for t in "${targets[@]}"; do
