@@ -34,6 +34,8 @@ using namespace bench;
 namespace {
 
 std::string g_root;
+pid_t g_server = -1;
+Clock::time_point g_start;
 std::atomic<bool> g_stop{false};
 std::atomic<long> g_executed{0}, g_sessions[4], g_serverClosed{0};
 
@@ -55,6 +57,20 @@ int OpenDescriptors(pid_t pid) {
         closedir(d);
     }
     return n;
+}
+
+// CPU time the server has used so far (user + system), in milliseconds.
+long ServerCpuMs() {
+    std::ifstream in("/proc/" + std::to_string(g_server) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close = all.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(all.substr(close + 2));
+    std::string f;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> f; ++i)
+        if (i >= 14) ticks += std::stol(f);
+    return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
 pid_t Start(const std::string& server) {
@@ -290,6 +306,7 @@ void WellBehaved(Watch* w, std::atomic<bool>* warm) {
     Bytes q = Query("soakcheck");
     while (!g_stop) {
         auto t0 = Clock::now();
+        long cpu0 = ServerCpuMs();
         uint32_t found = 0;
         if (!WriteAll(fd, q.data(), q.size()) || !AwaitReply(fd, &found)) {
             ++w->failures;
@@ -301,7 +318,13 @@ void WellBehaved(Watch* w, std::atomic<bool>* warm) {
         w->totalMs += ms;
         w->worstMs = std::max(w->worstMs, ms);
         if (*warm) w->worstAfterWarmMs = std::max(w->worstAfterWarmMs, ms);
-        if (ms >= 100) ++w->over100;
+        if (ms >= 100 && ++w->over100 <= 20) {
+            // How much of the wait the server spent running tells a busy
+            // server from one that waited for a processor.
+            printf("  slow round trip at %.1f s: %.1f ms, server CPU meanwhile %ld ms\n", Seconds(g_start, t0), ms,
+                   ServerCpuMs() - cpu0);
+            fflush(stdout);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     Bytes bye = Request(255, {0});
@@ -337,6 +360,7 @@ int main(int argc, char** argv) {
         fclose(f);
     }
     pid_t pid = Start(server);
+    g_server = pid;
     int probe = Open();
     if (probe < 0) {
         fprintf(stderr, "soak: the server did not start (%s)\n", server.c_str());
@@ -351,12 +375,13 @@ int main(int argc, char** argv) {
 
     Watch watch;
     std::atomic<bool> warm{false};
+    g_start = Clock::now();
     std::thread checker(WellBehaved, &watch, &warm);
     std::vector<std::thread> crowd;
     for (int i = 0; i < clients; ++i)
         crowd.emplace_back(Crowd, i, 1000u + unsigned(i));
 
-    auto t0 = Clock::now();
+    auto t0 = g_start;
     const double warmUp = std::min(60.0, seconds / 5.0);
     long rssWarm = -1;
     int fdWarm = -1;
