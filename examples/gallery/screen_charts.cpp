@@ -1,6 +1,8 @@
 // Charts: plain and gradient bars, lines and a pie, from the same small data.
 #include "gallery.h"
 
+#include <initializer_list>
+
 namespace {
 
 char kMonths[][4] = {"Jan", "Feb", "Mar", "Apr"};
@@ -32,6 +34,10 @@ void Build(GL_Window* page) {
         line->SetItem(1, m, kBought[m]);
     }
     auto* pie = new GL_PieChart(page, "pie", 24 + w, 24 + h, w, h, 70, 0, 0);
+    // Charts draw with the window's font: a small one leaves room for the data.
+    static GL_Font* small = NC_NewFont("", 14, 0, 0);
+    for (GL_Window* chart : {(GL_Window*)bars, (GL_Window*)gradient, (GL_Window*)line, (GL_Window*)pie})
+        chart->SetFont(small);
     pie->AddItem(5, black, (char*)"novels");
     pie->AddItem(3, grey, (char*)"essays");
     pie->AddItem(2, NewColor(220, 220, 220, 255), (char*)"poems");

@@ -1,6 +1,7 @@
 // Charts: grouped bars, lines and pies drawn from values the program adds.
 // They take no input; each Draw paints the whole chart off-screen and shows
-// it with one copy. Text is drawn with the default font in iBlackS.
+// it with one copy. Text is drawn in iBlackS with the window's font, which
+// is the default font unless the program set another (SetFont).
 //
 // Degenerate data draws a defined, smaller picture instead of dividing by
 // zero: a plot area of no width or height draws the background only; a grid

@@ -61,14 +61,14 @@ struct TextBox {
     int width, ascent, height;
 };
 
-TextBox Measure(char const* text) {
+TextBox Measure(GL_Font* font, char const* text) {
     _GS_Rect r{0, 0, 0, 0};
-    GL_GetTextInfo(nullptr, nullptr, text, 0, &r, nullptr, nullptr);
+    GL_GetTextInfo(font, nullptr, text, 0, &r, nullptr, nullptr);
     return {r.width, -r.y, r.height};
 }
 
-void Text(unsigned long pix, int x, int baseline, char const* text, unsigned long pixel) {
-    GL_TextOutUtf82(pix, nullptr, nullptr, x, baseline, text, 0, pixel, nullptr);
+void Text(unsigned long pix, GL_Font* font, int x, int baseline, char const* text, unsigned long pixel) {
+    GL_TextOutUtf82(pix, font, nullptr, x, baseline, text, 0, pixel, nullptr);
 }
 
 void Number(char* out, size_t size, double v) { snprintf(out, size, "%g", v); }
@@ -86,30 +86,31 @@ void NormaliseAxis(double& min, double& max, double& step, int& margin, unsigned
     margin = m < 25 ? 25 : m > 10000 ? 10000 : int(m);
 }
 
-void DrawGridLabel(unsigned long pix, int x, int y, double v) {
+void DrawGridLabel(unsigned long pix, GL_Font* font, int x, int y, double v) {
     char label[32];
     Number(label, sizeof label, v);
-    Text(pix, x - Measure(label).width, y, label, iBlackS);
+    Text(pix, font, x - Measure(font, label).width, y, label, iBlackS);
 }
 
 // The legend in the top margin, with two or more series.
-void DrawLegend(unsigned long pix, int w, int margin, int seriesCount, char** names, _GL_Color const* colors) {
+void DrawLegend(unsigned long pix, GL_Font* font, int w, int margin, int seriesCount, char** names,
+                _GL_Color const* colors) {
     if (seriesCount < 2) return;
     int cell = (w - 2 * margin) / seriesCount;
     for (int s = 0; s < seriesCount; ++s) {
-        TextBox t = Measure(names[s]);
+        TextBox t = Measure(font, names[s]);
         int x = margin + s * cell + (cell - (6 + 8 + t.width)) / 2;
         NC_FillRect(pix, x, (margin - 8) / 2, 6, 8, colors[s].pixel);
-        Text(pix, x + 6 + 8, (margin - t.height) / 2 + t.ascent, names[s], iBlackS);
+        Text(pix, font, x + 6 + 8, (margin - t.height) / 2 + t.ascent, names[s], iBlackS);
     }
 }
 
 // Category ticks and names under the groups of series 0.
-void DrawCategory(unsigned long pix, int h, int margin, int centre, char const* name) {
+void DrawCategory(unsigned long pix, GL_Font* font, int h, int margin, int centre, char const* name) {
     NC_DrawVLine(pix, centre, h - margin + 1, h - margin + 3, iBlackS);
     if (!name) return;
-    TextBox t = Measure(name);
-    Text(pix, centre - t.width / 2, h - margin + 5 + t.ascent, name, iBlackS);
+    TextBox t = Measure(font, name);
+    Text(pix, font, centre - t.width / 2, h - margin + 5 + t.ascent, name, iBlackS);
 }
 
 int AddItem(GL_DList& items, unsigned char serie, unsigned char category, double value, int seriesCount,
@@ -242,10 +243,10 @@ int GL_BarChart::Draw(_GS_Region*) {
         for (int i = 0; i < g.cells; ++i) {
             int y = margin + i * g.spacing;
             NC_DrawDashHLine(pix, margin + 1, w - margin, y, iDarkGreyS);
-            DrawGridLabel(pix, w - margin + 6, y, maxValue - i * step);
+            DrawGridLabel(pix, font, w - margin + 6, y, maxValue - i * step);
         }
         NC_DrawHLine(pix, margin + 1, w - margin, g.base, iDarkGreyS);
-        DrawGridLabel(pix, w - margin - 2, g.base, minValue);
+        DrawGridLabel(pix, font, w - margin - 2, g.base, minValue);
 
         int unit = pw / (seriesCount * categoryCount + categoryCount + 1);
         barUnit = (unsigned char)std::min(unit, 255);
@@ -272,15 +273,15 @@ int GL_BarChart::Draw(_GS_Region*) {
                 if (height >= 0) {
                     char label[32];
                     Number(label, sizeof label, item->value);
-                    Text(pix, int(x) + (barUnit - Measure(label).width) / 2, h - margin - std::max(height, 0) - 3,
-                         label, iBlackS);
+                    Text(pix, font, int(x) + (barUnit - Measure(font, label).width) / 2,
+                         h - margin - std::max(height, 0) - 3, label, iBlackS);
                 }
                 if (s == 0)
-                    DrawCategory(pix, h, margin, int(x) + seriesCount * barUnit / 2,
+                    DrawCategory(pix, font, h, margin, int(x) + seriesCount * barUnit / 2,
                                  group < categoryCount ? categoryNames[group] : nullptr);
             }
         }
-        DrawLegend(pix, w, margin, seriesCount, seriesNames, seriesColors);
+        DrawLegend(pix, font, w, margin, seriesCount, seriesNames, seriesColors);
     }
     EndPixmap(pix, this);
     return 0;
@@ -361,25 +362,26 @@ int GL_LineChart::Draw(_GS_Region*) {
                 lastY = y;
                 char label[32];
                 Number(label, sizeof label, item->value);
-                TextBox t = Measure(label);
+                TextBox t = Measure(font, label);
                 if (group == 0)
-                    Text(pix, x - 4 - t.width, y - 3, label, pixel);
+                    Text(pix, font, x - 4 - t.width, y - 3, label, pixel);
                 else if (group == categoryCount - 1)
-                    Text(pix, x + 4, y - 3, label, pixel);
+                    Text(pix, font, x + 4, y - 3, label, pixel);
                 else
-                    Text(pix, x - t.width / 2, y - 4, label, pixel);
-                if (s == 0) DrawCategory(pix, h, margin, x, group < categoryCount ? categoryNames[group] : nullptr);
+                    Text(pix, font, x - t.width / 2, y - 4, label, pixel);
+                if (s == 0)
+                    DrawCategory(pix, font, h, margin, x, group < categoryCount ? categoryNames[group] : nullptr);
             }
         }
         GL_ChartGrid g = GL_ChartGridFor(minValue, maxValue, step, margin, ph);
         for (int i = 0; i <= g.cells; ++i) {
             int y = i < g.cells ? margin + i * g.spacing : g.base;
             NC_DrawDashHLine(pix, margin + 1, w - margin, y, iDarkGreyS);
-            if (i < g.cells) DrawGridLabel(pix, w - margin + 6, y, maxValue - i * step);
+            if (i < g.cells) DrawGridLabel(pix, font, w - margin + 6, y, maxValue - i * step);
         }
         // The minimum stands left of the plot, beside the x axis.
-        DrawGridLabel(pix, margin - 6, g.base, minValue);
-        DrawLegend(pix, w, margin, seriesCount, seriesNames, seriesColors);
+        DrawGridLabel(pix, font, margin - 6, g.base, minValue);
+        DrawLegend(pix, font, w, margin, seriesCount, seriesNames, seriesColors);
     }
     EndPixmap(pix, this);
     return 0;
@@ -448,13 +450,13 @@ int GL_PieChart::Draw(_GS_Region*) {
                 NC_DrawLine(pix, x1, y1, x2, y2, iBlackS);
                 char label[64];
                 snprintf(label, sizeof label, "%3.2f%%/%g", v * 100 / total, v);
-                TextBox t = Measure(label);
+                TextBox t = Measure(font, label);
                 double middle = start + sweep / 2;
                 if (middle >= 90 && middle < 270) {
-                    Text(pix, x2 - 2 - t.width, y2, label, iBlackS);
+                    Text(pix, font, x2 - 2 - t.width, y2, label, iBlackS);
                     NC_DrawHLine(pix, x2 - 2 - t.width, x2, y2 + 2, iBlackS);
                 } else {
-                    Text(pix, x2 + 2, y2, label, iBlackS);
+                    Text(pix, font, x2 + 2, y2, label, iBlackS);
                     NC_DrawHLine(pix, x2 + 2, x2 + 2 + t.width, y2 + 2, iBlackS);
                 }
             }
@@ -464,10 +466,10 @@ int GL_PieChart::Draw(_GS_Region*) {
         for (GL_DListData* n = slices.head; n; n = n->next, ++i) {
             auto const* item = static_cast<GL_PieChartItem*>(n->data);
             if (!item->name) continue;
-            TextBox t = Measure(item->name);
+            TextBox t = Measure(font, item->name);
             int x = i * cell + (cell - (6 + 8 + t.width)) / 2, base = h - margin / 2;
             NC_FillRect(pix, x, base - t.ascent / 2 - 4, 6, 8, item->color.pixel);
-            Text(pix, x + 14, base, item->name, iBlackS);
+            Text(pix, font, x + 14, base, item->name, iBlackS);
         }
     }
     fflush(stdout);
