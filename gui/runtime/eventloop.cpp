@@ -94,11 +94,11 @@ int DispatchUserMessage(GS_GeneralEvent_st* ev, unsigned len) {
 
 long CalcTimeDiffMS(struct timeval* later, struct timeval* earlier, unsigned char* negative) {
     if (!later || !earlier) return 0;
-    // Whole milliseconds first; a millisecond count of a second or more moves
-    // into the seconds of its record.
+    // Whole milliseconds first; a millisecond count above a second moves into
+    // the seconds of its record (exactly 1000 stays).
     auto normalise = [](struct timeval* tv) {
         long ms = long(tv->tv_usec) / 1000;
-        if (ms >= 1000) {
+        if (ms > 1000) {
             tv->tv_sec += ms / 1000;
             tv->tv_usec -= (ms / 1000) * 1000000;
             ms %= 1000;
@@ -231,8 +231,9 @@ void RunDescriptorCallbacks(const std::vector<pollfd>& fds, size_t first, const 
             delete record;
             continue;
         }
+        // Every readable record of the pass is called, even after one set
+        // bQuitProgram: the loop checks it once the pass is over.
         record->object->ExecCallback(nullptr, "DataIn!", nullptr, nullptr, nullptr, nullptr, nullptr);
-        if (bQuitProgram) return;
     }
 }
 
