@@ -258,6 +258,8 @@ void egui_loop() {
             }
         }
 
+        // Everything the last pass drew goes out before the loop sleeps.
+        GL_Flush();
         int ready = poll(fds.data(), fds.size(), PollTimeoutMs());
         if (ready < 0) continue;
         if (ready > 0) {
