@@ -6,6 +6,7 @@
 // request, in the same order; only the number of system calls changes.
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -39,6 +40,16 @@ bool Buffered() {
 // Writes the pending bytes, with `more` pieces after them, and empties the
 // buffer.
 int WriteOut(iovec* more, int moreCount) {
+    // One write takes at most IOV_MAX pieces: pending bytes that would make
+    // one too many go out on their own first.
+    if (gOutUsed > 0 && moreCount >= IOV_MAX) {
+        int first = WriteOut(nullptr, 0);
+        if (first <= 0) return first;
+        int rest = WriteOut(more, moreCount);
+        if (rest <= 0) return rest;
+        long long both = (long long)first + rest;
+        return both > 0x7FFFFFFF ? 0x7FFFFFFF : int(both);
+    }
     static std::vector<iovec> pieces;
     pieces.clear();
     if (gOutUsed > 0) pieces.push_back(iovec{gOut, gOutUsed});

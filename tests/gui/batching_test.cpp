@@ -56,6 +56,9 @@ Calls WriterAndEdgeCalls() {
     calls.insert(calls.begin() + 20, [] { return NC_UpdatePixmap(ID, rows.data(), 0, 0, 600, 400, 8); });
     calls.insert(calls.begin() + 30, [] { return NC_UserMessage("a", "b", 1, 2, 3, int(data.size()), data.data()); });
     calls.push_back([] { return NC_UpdatePixmap(ID2, rows.data(), 0, 0, 6, 5, 4); });
+    // 512 rows in one gathered write (as many pieces as one write takes)
+    // while requests are pending.
+    calls.push_back([] { return NC_UpdatePixmap(ID3, rows.data(), 0, 0, 100, 600, 8); });
     return calls;
 }
 
