@@ -44,7 +44,11 @@ public:
             dup2(fd, 1);
             dup2(fd, 2);
             setvbuf(stdout, nullptr, _IONBF, 0);
-            _exit(body());
+            // _exit skips the library's exit path, so what is still
+            // buffered is written here, as exit would.
+            int status = body();
+            GL_Flush();
+            _exit(status);
         }
     }
     ~Program() {
