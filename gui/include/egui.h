@@ -12,6 +12,8 @@
 // Event loop, timers and the toolkit's base classes.
 #include "eventloop.h"
 #include "gl_color.h"
+#include "gl_image.h"
+#include "gl_imagewidget.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
 #include "gl_timeout.h"
