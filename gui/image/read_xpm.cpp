@@ -47,8 +47,7 @@ int Hex(char c) {
     return -1;
 }
 
-// Parses "#rrggbb" or "#rrrrggggbbbb" (low 8 bits of each of the four-digit
-// components). False for anything else.
+// Parses "#rrggbb" or "#rrrrggggbbbb". False for anything else.
 bool ParseColour(std::string_view v, unsigned char* grey) {
     if (v.size() != 7 && v.size() != 13) return false;
     if (v[0] != '#') return false;
@@ -61,7 +60,9 @@ bool ParseColour(std::string_view v, unsigned char* grey) {
             if (d < 0) return false;
             value = value << 4 | unsigned(d);
         }
-        rgb[c] = value & 0xFF;
+        // Four digits per component carry 16 bits: the top eight are the
+        // 8-bit component (the low eight would be noise).
+        rgb[c] = digits == 4 ? value >> 8 : value;
     }
     *grey = Grey(rgb[0], rgb[1], rgb[2]);
     return true;
