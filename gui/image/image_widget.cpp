@@ -162,15 +162,24 @@ void GL_Image::DropImage1() {
     image1 = nullptr;
 }
 
+// A new still image replaces an animation too: Draw prefers the animator's
+// frame, which would otherwise hide the new image for good.
+void GL_Image::DropAnimation() {
+    delete agif;
+    agif = nullptr;
+}
+
 int GL_Image::SetImageFile(char* file, unsigned char) {
     if (!file) return 0;
     if (!*file) {
+        DropAnimation();
         DropImage1();
         UpdateWindow(nullptr);
         return 1;
     }
     if (pRootImageList) {
         if (GL_ImageListItem* shared = pRootImageList->FindPixmapByName(file)) {
+            DropAnimation();
             if (shared != image1) DropImage1();
             image1 = shared;
             UpdateWindow(nullptr);
@@ -178,6 +187,7 @@ int GL_Image::SetImageFile(char* file, unsigned char) {
         }
     }
     if (GL_FindBuiltinImage(file)) {
+        DropAnimation();
         DropImage1();
         auto* item = new GL_ImageListItem(nullptr, file);
         if (item->IsGood())
@@ -202,6 +212,7 @@ int GL_Image::SetImageFile(char* file, unsigned char) {
     const bool hadImage = image1 != nullptr;
     DropImage1();
     if (item->IsGood()) {
+        DropAnimation();
         image1 = item;
         UpdateWindow(nullptr);
         return 0;

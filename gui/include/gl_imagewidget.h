@@ -77,4 +77,5 @@ public:
 
 private:
     void DropImage1();
+    void DropAnimation();
 };

@@ -471,6 +471,9 @@ TEST(ImageAnimation, AnimatedGifAdvancesOnItsTimerAndRepeatsAStillOneStops) {
     usleep(110000);
     TimeoutLoop();
     EXPECT_EQ(copiesOfFrame(), 1);
+    // A still picture afterwards replaces the animation.
+    EXPECT_EQ(image.SetImageFile(const_cast<char*>("/Kora/res/power01.jpg"), 0), 0);
+    EXPECT_EQ(image.agif, nullptr);
 }
 
 } // namespace
