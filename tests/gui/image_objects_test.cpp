@@ -181,6 +181,15 @@ TEST(ImageUpload, TheTemporaryFileNeverFollowsALinkAndIsRemovedWhenTheUploadFail
     snprintf(wouldBe, sizeof wouldBe, "%s/tmp/imgtest_%lx_%05d", gRoot.c_str(), (unsigned long)getpid(), next);
     EXPECT_NE(access(wouldBe, F_OK), 0) << wouldBe;
 
+    // No place for the file: the rows go inline instead of being lost.
+    const std::string tmp = gRoot + "/tmp", away = gRoot + "/tmp-away";
+    ASSERT_EQ(rename(tmp.c_str(), away.c_str()), 0);
+    got = Drained(server, [&] { EXPECT_EQ(pix->UpdatePixmap(), 0); });
+    ASSERT_EQ(rename(away.c_str(), tmp.c_str()), 0);
+    ASSERT_EQ(got.size(), 300u);
+    EXPECT_EQ(got[299].type(), UpdatePixmap);
+    EXPECT_EQ(got[299].word(12), 299u);
+
     // No data, no identifier, no size: nothing is sent.
     GL_ImagePixmap empty(10, 10, 8);
     EXPECT_EQ(empty.UpdatePixmap(), -1);
