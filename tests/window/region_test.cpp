@@ -259,6 +259,9 @@ TEST(Region, RandomOperationsMatchABitmapAndKeepTheBandedForm) {
         ExpectMatches(r, ba, "union self", round);
         SS_SubtractRegion(r, r);
         ExpectMatches(r, Bitmap(), "subtract self", round);
+        SS_CopyRegion(r, a);
+        SS_XorRegion(r, r);
+        ExpectMatches(r, Bitmap(), "xor self", round);
 
         // Offset by a small shift, kept inside the grid by a prior intersect.
         int dx = shift(rng), dy = shift(rng);
