@@ -19,7 +19,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 log=$(mktemp -d)
 applied=""
-revert() { [ -n "$applied" ] && git apply -R "$applied" && applied=""; return 0; }
+# patch(1) rather than git apply: git ignores paths outside the current
+# directory when run in a subdirectory of another checkout.
+apply() { patch -s -p1 --no-backup-if-mismatch "$@"; }
+revert() { [ -n "$applied" ] && apply -R <"$applied" && applied=""; return 0; }
 trap revert EXIT
 
 tests_of() { sed -n 's/^# tests: //p' "$1"; }
@@ -41,8 +44,8 @@ fi
 
 missed=0
 for p in "${patches[@]}"; do
-  git apply --check "$p"
-  git apply "$p"
+  apply --dry-run <"$p" >/dev/null
+  apply <"$p"
   applied=$p
   tests=$(tests_of "$p")
   build_tests $tests
