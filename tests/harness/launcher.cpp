@@ -46,6 +46,8 @@ std::string SelfPath() {
     return std::string(self, size_t(n));
 }
 
+int ScaledTimeoutMs(int ms) { return ExecPrefix().empty() ? ms : 4 * ms; }
+
 const char* FreshProcessDeathTestStyle() { return ExecPrefix().empty() ? "threadsafe" : "fast"; }
 
 } // namespace testing_eink

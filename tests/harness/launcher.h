@@ -21,6 +21,9 @@ void ExecProgram(const std::string& program, const std::vector<std::string>& arg
 // The path of the running test program, for a child that runs it in
 // another mode.
 std::string SelfPath();
+// A time limit for waiting on a started program: emulated programs run
+// several times slower, so under a launcher the limit is four times longer.
+int ScaledTimeoutMs(int ms);
 // The death test style for a test that wants its child in a fresh process:
 // "threadsafe" starts the test program again, which only works without a
 // launcher; with one, "fast" forks instead. ctest runs every test in a

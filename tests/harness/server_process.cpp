@@ -90,7 +90,7 @@ bool ServerProcess::Start(const std::vector<std::string>& args, const std::vecto
         ExecProgram(WINSERVER_PATH, args);
         _exit(127);
     }
-    long long until = MonoMs() + timeoutMs;
+    long long until = MonoMs() + ScaledTimeoutMs(timeoutMs);
     while (MonoMs() < until) {
         if (UnixListening(socketPath())) return true;
         if (!Running()) return false;
