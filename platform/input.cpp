@@ -113,7 +113,10 @@ std::string ShellQuote(const std::string& s) {
 void RunShell(const std::string& cmd) {
     pid_t pid = fork();
     if (pid == 0) {
-        close_range(3, ~0u, 0);
+        // close_range came with Linux 5.9; older device kernels refuse it.
+        if (close_range(3, ~0u, 0) != 0)
+            for (long fd = 3, max = sysconf(_SC_OPEN_MAX); fd < max; ++fd)
+                close(int(fd));
         execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,8 +109,12 @@ long CalcTimeDiffMS(struct timeval* later, struct timeval* earlier, unsigned cha
     };
     long laterMs = normalise(later);
     long earlierMs = normalise(earlier);
-    if (later->tv_sec >= earlier->tv_sec && (laterMs >= earlierMs || later->tv_sec != earlier->tv_sec))
-        return long(later->tv_sec - earlier->tv_sec) * 1000 + laterMs - earlierMs;
+    if (later->tv_sec >= earlier->tv_sec && (laterMs >= earlierMs || later->tv_sec != earlier->tv_sec)) {
+        // With a 32-bit long (the device's) milliseconds overflow after 24
+        // days: a longer difference is the largest one, never a wrapped one.
+        long long ms = (long long)(later->tv_sec - earlier->tv_sec) * 1000 + laterMs - earlierMs;
+        return ms > LONG_MAX ? LONG_MAX : long(ms);
+    }
     if (negative) *negative = 1;
     return 0;
 }

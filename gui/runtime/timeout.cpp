@@ -4,6 +4,7 @@
 
 #include "runtime/timeout_ids.h"
 
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 
@@ -25,6 +26,19 @@ void EnsureInit() {
 
 bool IsDue(const GL_TimeItem* item, long nowSec, long nowUSec) {
     return item->dueSec < nowSec || (item->dueSec == nowSec && item->dueUSec <= nowUSec);
+}
+
+// Moves the item's due time one interval on. A long has 32 bits on the
+// device: a due time past its range would wrap into the past and the timer
+// would fire at once (a repeating one on every pass), so it stops at the
+// latest time a long holds.
+void AdvanceDue(GL_TimeItem* item) {
+    long us = item->dueUSec + item->intervalUSec; // both below a second
+    long long sec = (long long)item->dueSec + item->intervalSec + us / kUSecPerSec;
+    us %= kUSecPerSec;
+    if (sec > LONG_MAX) sec = LONG_MAX, us = kUSecPerSec - 1;
+    item->dueSec = long(sec);
+    item->dueUSec = us;
 }
 
 } // namespace
@@ -97,9 +111,7 @@ GL_TimeItem* NewTimeItem(GL_Timeout* timeout) {
     item->repeat = (timeout->flags & GL_Timeout::kRepeat) ? 1 : 0;
     item->owner = timeout;
     GL_GetNowTime(&item->dueSec, &item->dueUSec);
-    item->dueSec += item->intervalSec;
-    item->dueUSec += item->intervalUSec;
-    GL_CheckTime(&item->dueSec, &item->dueUSec);
+    AdvanceDue(item);
     return item;
 }
 
@@ -142,11 +154,7 @@ void TimeoutLoop() {
         GL_TimeItem* item = static_cast<GL_TimeItem*>(pTimeItemList->first->data);
         if (!IsDue(item, nowSec, nowUSec)) break;
         pTimeItemList->Unlink(pTimeItemList->first);
-        if (item->repeat) {
-            item->dueSec += item->intervalSec;
-            item->dueUSec += item->intervalUSec;
-            GL_CheckTime(&item->dueSec, &item->dueUSec);
-        }
+        if (item->repeat) AdvanceDue(item);
         pTmpTimeList->AppendItem(item);
     }
 
@@ -195,9 +203,13 @@ int GetTimeoutNearest(long* seconds, long* microseconds) {
 // ---- GL_Timeout ---------------------------------------------------------------------
 
 static void NormaliseInterval(int seconds, int microseconds, unsigned int* outSec, unsigned int* outUSec) {
-    long s = seconds < 0 ? 0 : seconds;
     long us = microseconds < 0 ? 0 : microseconds;
-    GL_CheckTime(&s, &us);
+    // The carried microseconds may push the seconds past INT_MAX, which a
+    // 32-bit long (the time item's) cannot hold: such an interval stays at
+    // the longest one.
+    long long s = (seconds < 0 ? 0 : seconds) + (long long)(us / kUSecPerSec);
+    us %= kUSecPerSec;
+    if (s > INT_MAX) s = INT_MAX, us = kUSecPerSec - 1;
     *outSec = static_cast<unsigned int>(s);
     *outUSec = static_cast<unsigned int>(us);
 }

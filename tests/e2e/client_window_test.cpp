@@ -28,6 +28,7 @@
 #include "gl_window.h"
 #include "harness/eink_root.h"
 #include "harness/keys.h"
+#include "harness/launcher.h"
 #include "harness/panel.h"
 #include "harness/server_process.h"
 #include "harness/wire_client.h"
@@ -113,7 +114,7 @@ Client StartClient(const EinkRoot& root) {
         setenv("EINK_ROOT", root.dir().c_str(), 1);
         setenv("EINK_E2E_CLIENT", "1", 1);
         setenv("EINK_E2E_LOG", c.log.c_str(), 1);
-        execl("/proc/self/exe", "e2eclient", static_cast<char*>(nullptr));
+        ExecProgram(SelfPath());
         _exit(127);
     }
     return c;
@@ -252,16 +253,14 @@ TEST_F(ClientWindowE2E, MainWindowWithBorderAndTwoChildrenReachThePanelAndARedra
 TEST_F(ClientWindowE2E, TheLockLongPressStartsTheMainClientProgramWhichDrawsItsWindow) {
     // The main client program is this test program in client mode, started
     // by the server from the emulated "/mnt/us/velmora/bin/velmora".
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = '\0';
+    const std::string self = SelfPath();
+    ASSERT_FALSE(self.empty());
     client.log = root.Path("/tmp/e2e_client.log");
     client.out = root.Path("/tmp/e2e_client.out");
     std::string script =
         root.Write("/mnt/us/velmora/bin/velmora", "#!/bin/sh\necho \"$*\" > '" + root.Path("/tmp/velmora.args") +
-                                                      "'\nEINK_E2E_CLIENT=1 EINK_E2E_LOG='" + client.log + "' exec '" +
-                                                      self + "' \"$@\" > '" + client.out + "' 2>&1\n");
+                                                      "'\nEINK_E2E_CLIENT=1 EINK_E2E_LOG='" + client.log + "' exec " +
+                                                      ShellCommandFor(self) + " \"$@\" > '" + client.out + "' 2>&1\n");
     ASSERT_EQ(chmod(script.c_str(), 0755), 0);
     MakeEventFifos(root);
     ASSERT_TRUE(server.Start()) << server.Output();

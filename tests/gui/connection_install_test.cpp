@@ -12,12 +12,14 @@
 #include <sys/wait.h>
 
 #include "harness/eink_root.h"
+#include "harness/launcher.h"
 #include "harness/server_process.h"
 
 namespace {
 
 using testing_eink::EinkRoot;
 using testing_eink::ServerProcess;
+using testing_eink::ShellCommandFor;
 
 // Runs a shell command; its exit status and everything it printed.
 int Shell(const std::string& cmd, std::string* out) {
@@ -46,6 +48,8 @@ TEST(LibguiInstallation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibrary
 #if defined(__SANITIZE_ADDRESS__)
     flags = " -DEXAMPLES_SANITIZE=ON";
 #endif
+    // A cross-built library needs a cross-built program.
+    if (*EINK_TOOLCHAIN_FILE) flags += " -DCMAKE_TOOLCHAIN_FILE=" EINK_TOOLCHAIN_FILE;
     std::string log;
     ASSERT_EQ(Shell("EXAMPLES_TARGET=hello bash " EINK_SOURCE_DIR "/examples/build.sh " EINK_BINARY_DIR " " + prefix +
                         " " + out + flags,
@@ -78,7 +82,7 @@ TEST(LibguiInstallation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibrary
     // Two instances through the real server.
     ServerProcess server(root);
     ASSERT_TRUE(server.Start());
-    const std::string hello = out + "/hello";
+    const std::string hello = ShellCommandFor(out + "/hello");
     const std::string env = "EINK_ROOT=" + root.dir() + " ";
     std::string one, two;
     std::string both = "(" + env + hello + " first > " + root.dir() + "/one.log 2>&1; echo $? >> " + root.dir() +

@@ -5,6 +5,7 @@
 #include "eventloop.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
+#include "harness/launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -240,7 +241,7 @@ public:
 } // namespace
 
 TEST(EventLoopDeathTest, ADescriptorCallbackAddedTwiceIsCalledTwice) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, testing_eink::FreshProcessDeathTestStyle());
     EXPECT_EXIT(
         {
             int p[2];
@@ -291,7 +292,7 @@ public:
 } // namespace
 
 TEST(EventLoopDeathTest, TimersFireInsideTheLoopAndQuitEndsTheProgram) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, testing_eink::FreshProcessDeathTestStyle());
     EXPECT_EXIT(
         {
             auto* q = new Quitter();
@@ -304,7 +305,7 @@ TEST(EventLoopDeathTest, TimersFireInsideTheLoopAndQuitEndsTheProgram) {
 }
 
 TEST(EventLoopDeathTest, ServerMessagesAreDispatchedUntilClose) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, testing_eink::FreshProcessDeathTestStyle());
     EXPECT_EXIT(
         {
             FakeServer server;
@@ -348,7 +349,7 @@ public:
 } // namespace
 
 TEST(EventLoopDeathTest, ACallbackThatDeletesAnotherRegisteredObjectStopsItsCalls) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, testing_eink::FreshProcessDeathTestStyle());
     EXPECT_EXIT(
         {
             int p[2];

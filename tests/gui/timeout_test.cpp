@@ -8,6 +8,7 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <random>
 #include <string>
@@ -193,6 +194,31 @@ TEST(Timeout, NearestTimerReportsTheDelayUntilItIsDue) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(GetTimeoutNearest(&s, &us), 0);
     late.Stop();
+}
+
+TEST(Timeout, TheLongestIntervalsAndTimeDifferencesNeverWrapIntoThePast) {
+    // A long has 32 bits on the device: a due time or a difference past its
+    // range must stop at the limit instead of wrapping to a time gone by.
+    InitTimeout();
+    Listener l("l");
+    NamedTimeout longest("longest", INT_MAX, INT_MAX, 1);
+    EXPECT_EQ(longest.intervalSec, unsigned(INT_MAX));
+    EXPECT_EQ(longest.intervalUSec, 999999u);
+    longest.AddCallback(&l, "Timeout!", nullptr);
+    ASSERT_EQ(longest.Run(), 0);
+    gFired.clear();
+    TimeoutLoop();
+    EXPECT_TRUE(gFired.empty()) << "a timer 68 years away fired at once";
+    long s = 0, us = 0;
+    EXPECT_EQ(GetTimeoutNearest(&s, &us), 1);
+    EXPECT_GT(s, 2000000000L);
+    longest.Stop();
+
+    // 35 days apart: 3024000000 ms, more than a 32-bit long holds.
+    timeval later{35 * 24 * 3600, 0}, earlier{0, 0};
+    unsigned char negative = 0;
+    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), long(std::min(3024000000LL, (long long)LONG_MAX)));
+    EXPECT_EQ(negative, 0);
 }
 
 TEST(Timeout, IdentifiersAreReusedAfterFreeTimeoutId) {

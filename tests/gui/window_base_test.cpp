@@ -381,12 +381,19 @@ TEST(Window, TransientDialogsAndWindowManagerProperties) {
 namespace {
 
 // Slot of a virtual member function in the Itanium C++ ABI: its
-// pointer-to-member holds 1 + the byte offset of the slot in the table.
+// pointer-to-member holds 1 + the byte offset of the slot in the table. ARM's
+// variant of the ABI keeps the plain offset and marks a virtual function in
+// the low bit of the second word instead.
 template <class F> long Slot(F f) {
     static_assert(sizeof(F) == 2 * sizeof(long), "Itanium member pointer");
-    long raw;
-    memcpy(&raw, &f, sizeof raw);
-    return (raw - 1) / long(sizeof(void*));
+    long raw[2];
+    memcpy(raw, &f, sizeof raw);
+#if defined(__arm__) || defined(__aarch64__)
+    EXPECT_EQ(raw[1] & 1, 1) << "not a virtual function";
+    return raw[0] / long(sizeof(void*));
+#else
+    return (raw[0] - 1) / long(sizeof(void*));
+#endif
 }
 
 } // namespace

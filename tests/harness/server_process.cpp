@@ -1,4 +1,5 @@
 #include "harness/server_process.h"
+#include "harness/launcher.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -86,15 +87,10 @@ bool ServerProcess::Start(const std::vector<std::string>& args, const std::vecto
         dup2(devnull, 0);
         for (const auto& e : envStrings)
             putenv(const_cast<char*>(e.c_str()));
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(WINSERVER_PATH));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(WINSERVER_PATH, argv.data());
+        ExecProgram(WINSERVER_PATH, args);
         _exit(127);
     }
-    long long until = MonoMs() + timeoutMs;
+    long long until = MonoMs() + ScaledTimeoutMs(timeoutMs);
     while (MonoMs() < until) {
         if (UnixListening(socketPath())) return true;
         if (!Running()) return false;

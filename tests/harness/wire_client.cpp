@@ -1,4 +1,5 @@
 #include "harness/wire_client.h"
+#include "harness/launcher.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -112,7 +113,7 @@ bool WireClient::ConnectTcp(int port) {
 
 bool WireClient::Open(const std::string& path, int timeoutMs) {
     if (!ConnectUnix(path)) return false;
-    auto info = Read(timeoutMs);
+    auto info = Read(ScaledTimeoutMs(timeoutMs));
     if (!info || TypeOf(*info) != 1) return false;
     sysinfo_ = *info;
     return true;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "harness/eink_root.h"
+#include "harness/launcher.h"
 #include "harness/panel.h"
 #include "harness/server_process.h"
 #include "harness/wire_client.h"
@@ -102,8 +103,8 @@ TEST(ScreenEndToEnd, WithoutAFrameBufferTheServerStopsWithAMessageAndAFailureSta
     auto run = [](const EinkRoot& root, std::string* output) {
         std::string out = root.Path("/tmp/server.out");
         std::string cmd = "EINK_ROOT=" + root.dir() + " EINK_PORT=" + std::to_string(FreePort()) +
-                          " EINK_KEY_PORT=" + std::to_string(FreePort()) + " timeout 10 " WINSERVER_PATH " >" + out +
-                          " 2>&1";
+                          " EINK_KEY_PORT=" + std::to_string(FreePort()) + " timeout 10 " +
+                          ShellCommandFor(WINSERVER_PATH) + " >" + out + " 2>&1";
         int status = system(cmd.c_str());
         *output = root.Read("/tmp/server.out");
         return status;

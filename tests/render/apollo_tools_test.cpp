@@ -8,6 +8,7 @@
 #include <string>
 
 #include "harness/eink_root.h"
+#include "harness/launcher.h"
 #include "harness/panel.h"
 
 using namespace testing_eink;
@@ -18,7 +19,7 @@ const std::string kTool = std::string(EINK_BINARY_DIR) + "/tools/panel2png";
 
 int RunTool(const std::string& args, const EinkRoot& root, std::string* out) {
     std::string log = root.Path("/tool.out");
-    int status = system((kTool + " " + args + " >" + log + " 2>&1").c_str());
+    int status = system((ShellCommandFor(kTool) + " " + args + " >" + log + " 2>&1").c_str());
     *out = root.Read("/tool.out");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
