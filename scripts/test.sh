@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds everything once with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test; then
+# cross-builds for the device (32-bit ARM) and runs every test again under
+# qemu (scripts/test-armhf.sh). EINK_SKIP_ARMHF=1 leaves the second stage out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,5 +13,8 @@ cmake --build "$build" -j"$(nproc)"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
+
+if [ "${EINK_SKIP_ARMHF:-0}" != 1 ]; then
+  bash scripts/test-armhf.sh
+fi
