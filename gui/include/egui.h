@@ -19,5 +19,6 @@
 #include "gl_text.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
+#include "gl_scroll.h"
 
 #endif // EGUI_H
