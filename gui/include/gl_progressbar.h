@@ -55,6 +55,9 @@ public:
     GL_Timeout* GetTimer() { return timer; }
     int IsMin() { return value == 0; }
     int IsMax() { return value == max; }
+    // The text the bar shows in its mode (empty in mode 1), into out of
+    // kProgressTextSize bytes.
+    void GetDisplayText(char* out);
     // Percent shown for value of max: value * 100 / max, 0 when max is 0.
     static unsigned long Percent(unsigned long value, unsigned long max);
     // The fill width inside a bar w wide: value * (w - 4) / max, 0 when max is 0.

@@ -143,19 +143,24 @@ int GL_ProgressBar::SetLoop(unsigned char on) {
     return 0;
 }
 
+void GL_ProgressBar::GetDisplayText(char* out) {
+    out[0] = '\0';
+    if (displayMode == kModePercent) {
+        snprintf(out, kProgressTextSize, "%lu%%", Percent(value, max));
+    } else if (displayMode == kModeCustom) {
+        (customProc ? customProc : GL_DefaultProgressDisplayProc)(out, value, max);
+        out[kProgressTextSize - 1] = '\0';
+    }
+}
+
 int GL_ProgressBar::Draw(_GS_Region*) {
     if (!(windowFlags & GL_WIN_VIEWABLE) || w <= 0 || h <= 0) return -1;
     unsigned long pix = BeginPixmap(w, h, iDepth);
     NC_FillRect(pix, 0, 0, w, h, backColor);
     int fill = FillWidth(value, max, w);
     if (fill > 0 && h > 4) NC_FillRect(pix, 2, 2, fill, h - 4, fillColor);
-    char text[kProgressTextSize] = "";
-    if (displayMode == kModePercent) {
-        snprintf(text, sizeof text, "%lu%%", Percent(value, max));
-    } else if (displayMode == kModeCustom) {
-        (customProc ? customProc : GL_DefaultProgressDisplayProc)(text, value, max);
-        text[sizeof text - 1] = '\0';
-    }
+    char text[kProgressTextSize];
+    GetDisplayText(text);
     if (text[0]) {
         _GS_Rect r{};
         int tw = GL_GetTextInfo(font, nullptr, text, 0, &r, nullptr, nullptr);

@@ -4,13 +4,17 @@
 // steps and pages, clamping, and what a redraw sends.
 #include "fake_server.h"
 
+#include "gl_progressbar.h"
 #include "gl_scroll.h"
+#include "gl_slider.h"
+#include "gl_timeout.h"
 #include "toolkit/range_geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -254,4 +258,181 @@ TEST(Scroll, StepsPagesAndClicksChangeTheValueInTheirDirectionsAndClampAtTheEnds
     int mn, mx, st, pg;
     bar.GetAllSettings(&mn, &mx, &st, &pg);
     EXPECT_EQ((std::vector<int>{mn, mx, st, pg}), (std::vector<int>{0, 1000, 2, 500}));
+}
+
+namespace {
+
+// Requests by type, from the protocol tables.
+enum : unsigned { CreatePixmap = 10, CopyAreaP2W = 13, FreePixmap = 11, FillRect = 20 };
+enum : unsigned { DrawUpBox = 45, DrawDownBox = 46, DrawHSeperator3D2 = 57, DrawSmallArrow = 67 };
+
+std::vector<unsigned> TypesOf(const std::vector<Msg>& msgs) {
+    std::vector<unsigned> t;
+    for (auto& m : msgs)
+        t.push_back(m.type());
+    return t;
+}
+
+// x, y, w, h of a request whose rectangle follows the pixmap identifier.
+std::vector<int> Rect(const Msg& m) { return {int(m.word(8)), int(m.word(12)), int(m.word(16)), int(m.word(20))}; }
+
+void Tick(GL_ProgressBar& bar) {
+    bar.ExecCallback(bar.GetTimer(), "Timeout!", nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+void FixedText(char* out, unsigned long value, unsigned long max) {
+    snprintf(out, kProgressTextSize, "%lu of %lu", value, max);
+}
+
+} // namespace
+
+TEST(Scroll, ADrawPaintsTrackArrowsAndThumbOffScreenAndSkipsWhileRedrawIsHeld) {
+    FakeServer server;
+    GL_Scroll bar(nullptr, "bar", 0, 0, 16, 232, 0, 90, 1);
+    bar.ShowWindow(0);
+    server.Take();
+    bar.SetValue(45); // thumb of 20 at 16 + 45 * 180 / 90 = 106
+    auto sent = server.Take();
+    ASSERT_EQ(TypesOf(sent), (std::vector<unsigned>{CreatePixmap, FillRect, FillRect, DrawUpBox, DrawSmallArrow,
+                                                    DrawUpBox, DrawSmallArrow, FillRect, DrawUpBox, DrawHSeperator3D2,
+                                                    DrawHSeperator3D2, CopyAreaP2W, FreePixmap}));
+    EXPECT_EQ(Rect(sent[2]), (std::vector<int>{0, 16, 16, 200})) << "the track";
+    EXPECT_EQ(sent[2].word(24), iLightGreyS);
+    EXPECT_EQ(Rect(sent[3]), (std::vector<int>{0, 0, 16, 16})) << "first arrow";
+    EXPECT_EQ(sent[4].bytes[28], 1) << "pointing up";
+    EXPECT_EQ(Rect(sent[5]), (std::vector<int>{0, 216, 16, 16})) << "second arrow";
+    EXPECT_EQ(sent[6].bytes[28], 2) << "pointing down";
+    EXPECT_EQ(Rect(sent[8]), (std::vector<int>{0, 106, 16, 20})) << "the thumb";
+    // Grip lines 5 apart across the thumb's middle, inset 3 and 4.
+    EXPECT_EQ((std::vector<int>{int(sent[9].word(8)), int(sent[9].word(12)), int(sent[9].word(16))}),
+              (std::vector<int>{3, 12, 112}));
+    EXPECT_EQ(sent[10].word(16), 117u);
+
+    // A pressed arrow is drawn sunken at once and raised again on release.
+    bar.MouseDown(8, 220, 1);
+    sent = server.Take();
+    ASSERT_GE(sent.size(), 6u);
+    EXPECT_EQ(sent[5].type(), DrawDownBox);
+    bar.MouseUp(8, 100, 1); // released elsewhere: no change, the arrow comes up
+    sent = server.Take();
+    ASSERT_GE(sent.size(), 6u);
+    EXPECT_EQ(sent[5].type(), DrawUpBox);
+    EXPECT_EQ(bar.GetValue(), 45);
+
+    bar.SetRedraw(1);
+    server.Take();
+    bar.SetValue(0);
+    EXPECT_TRUE(server.Take().empty()) << "nothing is drawn while the redraw flag is set";
+    bar.SetRedraw(0);
+
+    // Horizontal after SetDir: the thumb keeps showing the value.
+    bar.ResizeWindow(232, 16);
+    bar.SetValue(90);
+    bar.SetDir(0);
+    EXPECT_EQ(bar.thumbPos, bar.thumbMax);
+    EXPECT_EQ(bar.GetValue(), 90);
+}
+
+TEST(Slider, OnlyAPressOnTheThumbDragsItAndTheValueFollowsThePointer) {
+    FakeServer server;
+    // 109 x 21: travel 0 .. 100, thumb 13 across from (21 - 13) / 2 = 4.
+    GL_Slider s(nullptr, "s", 0, 0, 109, 21, 99, 0, 0);
+    ValueLog log;
+    s.AddCallback(&log, "Value!", nullptr);
+    EXPECT_EQ(s.GetMin(), 0);
+    EXPECT_EQ(s.GetMax(), 99);
+    EXPECT_STREQ(s.GetClassName(), "GL_Slider");
+    EXPECT_EQ(s.SetValue(49), 0);
+    EXPECT_EQ(s.thumbPos, 49);
+    EXPECT_EQ(s.MouseDown(48, 10, 1), -1) << "before the thumb";
+    EXPECT_EQ(s.MouseDown(58, 10, 1), -1) << "after the thumb";
+    EXPECT_EQ(s.MouseDown(50, 3, 1), -1) << "above the thumb";
+    EXPECT_EQ(s.MouseMove(70, 10, 1), -1) << "no drag after an ignored press";
+    EXPECT_EQ(s.MouseDown(57, 16, 1), 0);
+    s.MouseMove(67, 16, 1);
+    EXPECT_EQ(s.thumbPos, 59);
+    EXPECT_EQ(s.GetValue(), s.Pixel2Value(59));
+    s.MouseMove(500, 16, 1);
+    EXPECT_EQ(s.thumbPos, 100);
+    EXPECT_EQ(s.GetValue(), 99);
+    s.MouseMove(-500, 16, 1);
+    EXPECT_EQ(s.GetValue(), 0);
+    EXPECT_EQ(s.MouseUp(0, 0, 1), 0);
+    EXPECT_EQ(s.GetValue(), 0) << "release changes nothing";
+    ASSERT_EQ(log.values.size(), 4u);
+    EXPECT_EQ(log.values.back(), (std::pair<int, int>{0, 99}));
+
+    // With marks the thumb sits higher: (21 - 17) / 2 = 2.
+    s.SetDrawMark(1, 6);
+    EXPECT_EQ(s.MouseDown(3, 2, 1), 0);
+    EXPECT_EQ(s.MouseDown(3, 15, 1), -1);
+}
+
+TEST(ProgressBar, TicksAdvanceAndLoopTextFollowsTheModeAndMaxZeroDividesNothing) {
+    FakeServer server;
+    GL_ProgressBar bar(nullptr, "p", 0, 0, 204, 30, 25, 100, 40, 0);
+    EXPECT_STREQ(bar.GetClassName(), "GL_ProgressBar");
+    ASSERT_NE(bar.GetTimer(), nullptr);
+    EXPECT_TRUE(bar.GetTimer()->IsRunning());
+    EXPECT_EQ(bar.GetTimer()->intervalUSec, 450000u);
+    EXPECT_EQ(bar.GetBackColor(), iBlackS);
+    char text[kProgressTextSize];
+    bar.GetDisplayText(text);
+    EXPECT_STREQ(text, "40%");
+    EXPECT_EQ(GL_ProgressBar::FillWidth(40, 100, 204), 80);
+
+    Tick(bar);
+    EXPECT_EQ(bar.GetValue(), 40u) << "no advance while not on screen";
+    bar.ShowWindow(0);
+    server.Take();
+    Tick(bar);
+    EXPECT_EQ(bar.GetValue(), 65u);
+    auto sent = server.Take();
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(Rect(sent[2]), (std::vector<int>{2, 2, 130, 26})) << "65% of 200 pixels";
+    Tick(bar);
+    Tick(bar);
+    EXPECT_EQ(bar.GetValue(), 100u) << "clamped at max";
+    EXPECT_TRUE(bar.IsMax());
+    Tick(bar);
+    EXPECT_EQ(bar.GetValue(), 0u) << "loop: a tick at max starts again";
+    bar.SetValue(100);
+    EXPECT_EQ(bar.SetLoop(0), 0);
+    Tick(bar);
+    EXPECT_EQ(bar.GetValue(), 100u) << "without loop it stays at max";
+    EXPECT_EQ(bar.SetLoop(1), 0);
+    EXPECT_EQ(bar.GetValue(), 0u) << "loop on at max starts again";
+
+    bar.SetValue(40);
+    EXPECT_EQ(bar.SetDisplayMode(9), -1) << "above 3 means 2, the current mode";
+    EXPECT_EQ(bar.SetDisplayMode(3), 0);
+    bar.GetDisplayText(text);
+    EXPECT_STREQ(text, "Now has 40% Done.");
+    EXPECT_EQ(bar.SetDisplayCustomProc(nullptr), -1);
+    bar.SetDisplayMode(1);
+    EXPECT_EQ(bar.SetDisplayCustomProc(FixedText), 0);
+    EXPECT_EQ(bar.GetDisplayMode(), 3);
+    bar.GetDisplayText(text);
+    EXPECT_STREQ(text, "40 of 100");
+    bar.SetDisplayMode(1);
+    bar.GetDisplayText(text);
+    EXPECT_STREQ(text, "");
+
+    // Max 0: nothing to fill and 0%, in every mode; huge values do not overflow.
+    bar.SetDisplayMode(2);
+    EXPECT_EQ(bar.SetMax(0), 0);
+    EXPECT_EQ(bar.GetValue(), 0u);
+    server.Take();
+    EXPECT_EQ(bar.Draw(nullptr), 0);
+    EXPECT_EQ(TypesOf(server.Take()),
+              (std::vector<unsigned>{CreatePixmap, FillRect, DrawDownBox, CopyAreaP2W, FreePixmap}))
+        << "no fill (and no text: the fake server's fonts have no width)";
+    bar.GetDisplayText(text);
+    EXPECT_STREQ(text, "0%");
+    EXPECT_EQ(GL_ProgressBar::Percent(5, 0), 0u);
+    EXPECT_EQ(GL_ProgressBar::FillWidth(5, 0, 100), 0);
+    EXPECT_EQ(GL_ProgressBar::Percent(~0ul, ~0ul), 100u);
+    EXPECT_EQ(GL_ProgressBar::FillWidth(~0ul / 2, ~0ul, 104), 49);
+    GL_DefaultProgressDisplayProc(text, 3, 0);
+    EXPECT_STREQ(text, "Now has 0% Done.");
 }
