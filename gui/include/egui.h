@@ -16,6 +16,7 @@
 #include "gl_list.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
+#include "gl_sedit.h"
 #include "gl_text.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
