@@ -23,5 +23,6 @@
 #include "gl_progressbar.h"
 #include "gl_scroll.h"
 #include "gl_slider.h"
+#include "gl_spin.h"
 
 #endif // EGUI_H
