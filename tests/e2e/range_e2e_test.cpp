@@ -1,6 +1,7 @@
 // Range widgets against the real server on the emulated panel: a scroll
 // bar's thumb dragged down with the emulated touch screen moves down on the
-// panel, and its "Value!" targets see values that only grow on the way.
+// panel, and its "Value!" targets see values that only grow on the way; a
+// spin's arrow held down repeats after 450 ms and then every 50 ms.
 //
 // The client is this test program started again with EINK_E2E_CLIENT set:
 // it runs the client before main() and never returns to the tests.
@@ -36,17 +37,24 @@ namespace {
 constexpr int kMainX = 100, kMainY = 150, kMainW = 300, kMainH = 400;
 constexpr int kBarX = 20, kBarY = 20, kBarW = 20, kBarH = 300;
 constexpr int kArrow = 20, kThumbLen = 23, kThumbMax = 257, kRangeMax = 1000;
+// A spin below the bar: its up arrow is the top half of the right 16 pixels.
+constexpr int kSpinX = 20, kSpinY = 340, kSpinW = 80, kSpinH = 30;
 
 // ---- The client ------------------------------------------------------------------------
 
 FILE* gClientLog = nullptr;
 
+// Logs "Value new old" for the scroll bar, "Spin new milliseconds" for the spin.
 class ValueLogger : public GL_Object {
 public:
     ValueLogger() : GL_Object(nullptr, "logger", 0) {}
-    int ExecCallback(GL_Object*, char const* event, void* a, void* b, void*, void*, void*) override {
+    int ExecCallback(GL_Object* sender, char const* event, void* a, void* b, void*, void*, void*) override {
         if (strcmp(event, "Value!") != 0) return 0;
-        fprintf(gClientLog, "Value %d %d\n", int(reinterpret_cast<intptr_t>(a)), int(reinterpret_cast<intptr_t>(b)));
+        if (strcmp(sender->GetName(), "spin") == 0)
+            fprintf(gClientLog, "Spin %d %lld\n", int(reinterpret_cast<intptr_t>(a)), MonoMs());
+        else
+            fprintf(gClientLog, "Value %d %d\n", int(reinterpret_cast<intptr_t>(a)),
+                    int(reinterpret_cast<intptr_t>(b)));
         fflush(gClientLog);
         return 0;
     }
@@ -82,7 +90,10 @@ int RunClientIfAsked() {
     auto* main = new GL_Window(nullptr, "main", kMainX, kMainY, kMainW, kMainH, iWhiteS, 0);
     auto* bar = new LoggedScroll(main, "bar", kBarX, kBarY, kBarW, kBarH, 0, kRangeMax, 1);
     bar->SetStepPage(10, 100);
-    bar->AddCallback(new ValueLogger, "Value!", nullptr);
+    auto* logger = new ValueLogger;
+    bar->AddCallback(logger, "Value!", nullptr);
+    auto* spin = new GL_Spin(main, "spin", kSpinX, kSpinY, kSpinW, kSpinH, 0, 1000, 0, 0);
+    spin->AddCallback(logger, "Value!", nullptr);
     main->ShowWindow(0);
     fprintf(gClientLog, "shown\n");
     fflush(gClientLog);
@@ -134,6 +145,7 @@ class RangeE2E : public ::testing::Test {
 protected:
     void SetUp() override { signal(SIGPIPE, SIG_IGN); }
     void TearDown() override {
+        if (ts >= 0) close(ts);
         if (clientPid > 0) {
             kill(clientPid, SIGKILL);
             waitpid(clientPid, nullptr, 0);
@@ -168,8 +180,17 @@ protected:
         ASSERT_TRUE(WaitForText(log, "shown", 10000)) << ReadFile(out);
     }
 
+    // One record of the touch screen: pressure, x, y.
+    bool Touch(int pressure, int x, int y) {
+        if (ts < 0) ts = open(root.Path("/dev/ts").c_str(), O_WRONLY | O_NONBLOCK);
+        uint8_t p[8] = {uint8_t(pressure), uint8_t(pressure >> 8), uint8_t(x), uint8_t(x >> 8),
+                        uint8_t(y),        uint8_t(y >> 8),        0,          0};
+        return ts >= 0 && write(ts, p, sizeof p) == ssize_t(sizeof p);
+    }
+
     EinkRoot root;
     ServerProcess server{root};
+    int ts = -1;
     EventDevice event0{root, 0};
     pid_t clientPid = -1;
     std::string log, out;
@@ -182,13 +203,6 @@ TEST_F(RangeE2E, DraggingTheScrollThumbDownMovesItOnThePanelWithGrowingValues) {
     int seen = -1;
     ASSERT_TRUE(WaitThumbAt(root, kArrow, 10000, &seen)) << "thumb top at " << seen;
 
-    int ts = open(root.Path("/dev/ts").c_str(), O_WRONLY | O_NONBLOCK);
-    ASSERT_GE(ts, 0);
-    auto touch = [&](int pressure, int x, int y) {
-        uint8_t p[8] = {uint8_t(pressure), uint8_t(pressure >> 8), uint8_t(x), uint8_t(x >> 8),
-                        uint8_t(y),        uint8_t(y >> 8),        0,          0};
-        return write(ts, p, sizeof p) == ssize_t(sizeof p);
-    };
     // Press in the thumb's middle, move down 20 pixels at a time, release.
     // The server sends MouseMove only when the window under the pointer
     // changes, so the drag zigzags across the bar's right edge; the press
@@ -196,14 +210,13 @@ TEST_F(RangeE2E, DraggingTheScrollThumbDownMovesItOnThePanelWithGrowingValues) {
     const int x = kMainX + kBarX + kBarW / 2, y0 = kMainY + kBarY + kArrow + kThumbLen / 2;
     const int beside = kMainX + kBarX + kBarW + 15;
     const int steps = 8, stepPx = 20;
-    ASSERT_TRUE(touch(1, x, y0));
+    ASSERT_TRUE(Touch(1, x, y0));
     SleepMs(100);
     for (int i = 1; i <= steps; ++i) {
-        ASSERT_TRUE(touch(1, i % 2 ? beside : x, y0 + i * stepPx));
+        ASSERT_TRUE(Touch(1, i % 2 ? beside : x, y0 + i * stepPx));
         SleepMs(60);
     }
-    ASSERT_TRUE(touch(0, x, y0 + steps * stepPx));
-    close(ts);
+    ASSERT_TRUE(Touch(0, x, y0 + steps * stepPx));
 
     // The thumb follows the pointer: 160 pixels down, inside its travel.
     const int top = kArrow + steps * stepPx;
@@ -226,4 +239,46 @@ TEST_F(RangeE2E, DraggingTheScrollThumbDownMovesItOnThePanelWithGrowingValues) {
     }
     EXPECT_GE(count, 2) << "values change during the drag, not only at its end";
     EXPECT_EQ(previous, last);
+}
+
+TEST_F(RangeE2E, ASpinArrowHeldDownRepeatsAfter450MsAndThenEvery50Ms) {
+    Start();
+    SleepMs(300);
+    // Hold the up arrow for 1.6 s.
+    const int x = kMainX + kSpinX + kSpinW - 8, y = kMainY + kSpinY + kSpinH / 4;
+    ASSERT_TRUE(Touch(1, x, y));
+    SleepMs(1600);
+    ASSERT_TRUE(Touch(0, x, y));
+    SleepMs(300);
+
+    std::istringstream lines(ReadFile(log));
+    std::string word;
+    std::vector<long long> at;
+    int value = 0, expect = 1;
+    long long ms = 0;
+    while (lines >> word) {
+        if (word != "Spin") continue;
+        ASSERT_TRUE(lines >> value >> ms);
+        EXPECT_EQ(value, expect++) << "one up a tick";
+        at.push_back(ms);
+    }
+    ASSERT_GE(at.size(), 3u) << ReadFile(log) << ReadFile(out);
+    // The press itself steps once; the first repeat comes 450 ms later.
+    const long long first = at[1] - at[0];
+    EXPECT_GE(first, 440);
+    EXPECT_LE(first, 700);
+    // Then every 50 ms: count the ticks in the second after the first repeat.
+    int inSecond = 0;
+    for (size_t i = 2; i < at.size(); ++i)
+        if (at[i] - at[1] <= 1000) ++inSecond;
+    EXPECT_GE(inSecond, 16) << "nominally 20";
+    EXPECT_LE(inSecond, 20);
+    // Nothing after the release.
+    size_t count = at.size();
+    SleepMs(300);
+    std::string after = ReadFile(log);
+    size_t spins = 0;
+    for (size_t p = after.find("Spin "); p != std::string::npos; p = after.find("Spin ", p + 1))
+        ++spins;
+    EXPECT_EQ(spins, count) << "the repeat stops on release";
 }

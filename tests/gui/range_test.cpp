@@ -6,7 +6,9 @@
 
 #include "gl_progressbar.h"
 #include "gl_scroll.h"
+#include "gl_sedit.h"
 #include "gl_slider.h"
+#include "gl_spin.h"
 #include "gl_timeout.h"
 #include "toolkit/range_geometry.h"
 
@@ -435,4 +437,53 @@ TEST(ProgressBar, TicksAdvanceAndLoopTextFollowsTheModeAndMaxZeroDividesNothing)
     EXPECT_EQ(GL_ProgressBar::FillWidth(~0ul / 2, ~0ul, 104), 49);
     GL_DefaultProgressDisplayProc(text, 3, 0);
     EXPECT_STREQ(text, "Now has 0% Done.");
+}
+
+TEST(Spin, ArrowsStepWrapOrStopAtTheEndsAndTheEditShowsTheValue) {
+    FakeServer server;
+    // 80 x 30: the edit takes 64, the arrows the 16 on the right.
+    GL_Spin spin(nullptr, "spin", 0, 0, 80, 30, 10, 0, 25, 0);
+    ValueLog log;
+    spin.AddCallback(&log, "Value!", nullptr);
+    EXPECT_STREQ(spin.GetClassName(), "GL_Spin");
+    EXPECT_EQ(spin.GetMin(), 0);
+    EXPECT_EQ(spin.GetValue(), 10) << "clamped into the swapped range";
+    ASSERT_NE(spin.GetEdit(), nullptr);
+    EXPECT_STREQ(spin.GetEdit()->GetName(), "pinedit");
+    EXPECT_EQ(spin.GetEdit()->GetWidth(), 64);
+    EXPECT_EQ(spin.GetEdit()->GetHeight(), 30);
+    EXPECT_EQ(spin.GetEdit()->GetForeColor(), GL_RGB2Pixel(0, 0, 145));
+    EXPECT_EQ(spin.GetEdit()->GetBackColor(), GL_RGB2Pixel(0, 145, 0));
+    EXPECT_STREQ(spin.GetEdit()->GetText(), "10");
+
+    EXPECT_EQ(spin.MouseDown(30, 5, 1), -1) << "the edit's part";
+    EXPECT_EQ(spin.MouseDown(70, 5, 1), 0) << "up arrow";
+    EXPECT_EQ(spin.GetValue(), 10) << "already at max, no wrap";
+    ASSERT_NE(spin.repeat, nullptr);
+    EXPECT_TRUE(spin.repeat->IsRunning());
+    EXPECT_EQ(spin.repeat->intervalUSec, 450000u);
+    spin.ExecCallback(spin.repeat, "Timeout!", nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(spin.repeat->intervalUSec, 50000u) << "after the first repeat, every 50 ms";
+    EXPECT_EQ(spin.GetValue(), 10);
+    EXPECT_EQ(spin.MouseUp(70, 5, 1), 0);
+    EXPECT_EQ(spin.repeat, nullptr);
+    EXPECT_TRUE(log.values.empty());
+
+    spin.MouseDown(70, 25, 1); // down arrow: one step at once
+    EXPECT_EQ(spin.GetValue(), 9);
+    EXPECT_STREQ(spin.GetEdit()->GetText(), "9");
+    spin.ExecCallback(spin.repeat, "Timeout!", nullptr, nullptr, nullptr, nullptr, nullptr);
+    spin.ExecCallback(spin.repeat, "Timeout!", nullptr, nullptr, nullptr, nullptr, nullptr);
+    spin.MouseUp(70, 25, 1);
+    EXPECT_EQ(spin.GetValue(), 7);
+    EXPECT_EQ(log.values, (std::vector<std::pair<int, int>>{{9, 10}, {8, 9}, {7, 8}}));
+
+    GL_Spin wrap(nullptr, "wrap", 0, 40, 80, 30, -2, 2, 2, GL_SPIN_WRAP | GL_SPIN_NO_EDIT | GL_SPIN_WIDE_ARROWS);
+    EXPECT_EQ(wrap.GetEdit(), nullptr);
+    EXPECT_EQ(wrap.MouseDown(45, 5, 1), -1) << "wide arrows start 30 from the right";
+    EXPECT_EQ(wrap.MouseDown(55, 5, 1), 0);
+    EXPECT_EQ(wrap.GetValue(), -2) << "up from max wraps to min";
+    wrap.MouseUp(55, 5, 1);
+    EXPECT_EQ(wrap.Step(-1), 0);
+    EXPECT_EQ(wrap.GetValue(), 2) << "down from min wraps to max";
 }
