@@ -19,8 +19,13 @@
 #include "gl_imagewidget.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
+#include "gl_sedit.h"
 #include "gl_text.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
+#include "gl_progressbar.h"
+#include "gl_scroll.h"
+#include "gl_slider.h"
+#include "gl_spin.h"
 
 #endif // EGUI_H
