@@ -1,5 +1,6 @@
 // Fuzz target: the GIF reader, as a still picture and as an animation
 // (every image composed into a frame with its mask, several passes).
+#include "fuzz_target.h"
 #include "image/gif_stream.h"
 #include "image/image_decode.h"
 
@@ -8,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+EINK_FUZZ_TARGET(image_gif) {
     gui_image::Decoded d;
     if (gui_image::DecodeGIF(data, size, &d)) d.Release();
     int w = 0, h = 0;

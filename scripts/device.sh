@@ -46,8 +46,40 @@ make_panel_device() {
 exec "$program" "\$@" ${MAIN_PROGRAM_ARGS:-} >> "$log" 2>&1
 SCRIPT
   chmod +x "$root/mnt/us/velmora/bin/velmora"
+  make_sample_images "$root/mnt/us/velmora/res/samples"
   : > "$log"
   exec 7<>"$root/dev/input/event0" 8<>"$root/dev/input/event1" 9<>"$root/dev/input/event2"
+}
+
+# make_sample_images <dir>: one small picture of every format the image
+# readers take, made here (ImageMagick and awk), for the gallery's image
+# screen: sample.gif, sample.jpg, sample.png (with alpha), sample.bmp and
+# sample.xpm (transparent outside a ring).
+make_sample_images() {
+  local dir=$1
+  mkdir -p "$dir"
+  convert -size 160x120 xc:white -fill black -draw 'polygon 80,8 152,112 8,112' \
+    -fill '#909090' -draw 'circle 80,78 80,56' "$dir/sample.gif"
+  convert -seed 7 -size 160x120 plasma:fractal -blur 0x1 -quality 90 "$dir/sample.jpg"
+  convert -size 160x120 xc:none -fill '#1060a0' -draw 'circle 80,60 80,8' \
+    -fill '#e0a020c0' -draw 'rectangle 12,70 148,108' "PNG32:$dir/sample.png"
+  convert -size 120x160 gradient:black-white -rotate 90 \
+    -fill white -draw 'rectangle 20,20 40,100' -fill black -draw 'rectangle 120,20 140,100' "BMP3:$dir/sample.bmp"
+  awk 'BEGIN {
+    n = 96; printf "/* XPM */\nstatic char *sample[] = {\n\"%d %d 3 1\",\n", n, n
+    printf "\". c None\",\n\"# c #000000\",\n\"o c #B0B0B0\",\n"
+    for (y = 0; y < n; y++) {
+      row = ""
+      for (x = 0; x < n; x++) {
+        dx = x - (n - 1) / 2; dy = y - (n - 1) / 2; d = dx * dx + dy * dy
+        if (d > 46 * 46) c = "."; else if (d > 36 * 36) c = "#"; else if (d > 24 * 24) c = "."
+        else c = (int(x / 8) + int(y / 8)) % 2 ? "o" : "#"
+        row = row c
+      }
+      printf "\"%s\"%s\n", row, y < n - 1 ? "," : ""
+    }
+    print "};"
+  }' > "$dir/sample.xpm"
 }
 
 # key_event <code> <value>: one 16-byte input record on event0 (descriptor 7):

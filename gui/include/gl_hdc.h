@@ -92,7 +92,9 @@ public:
     // Copies w x h of the image's pixmap (through its mask) to (x, y). 1 when
     // copied, 0 when there is nothing to copy.
     int draw_bitmap(int x, int y, int w, int h, GL_ImageListItem* image);
-    // A new image item for the file (caller deletes), null when none.
+    // A new image item for the file (any of the readable formats, or a
+    // built-in image's path); the caller deletes it. A file that cannot be
+    // read gives an item that is not IsGood().
     GL_ImageListItem* load_jpg_from_file(char* path);
     GL_ImageListItem* load_png_from_file(char* path);
     GL_ImageListItem* load_bitmap_from_file(char* path);
@@ -123,7 +125,7 @@ int kpx_draw_bitmap(void* hdc, int x, int y, int w, int h, GL_ImageListItem* ima
 void kpx_fill_rect(void* hdc, GL_HRECT rect, unsigned long pixel);
 void kpx_draw_rect(void* hdc, GL_HPOINT p1, GL_HPOINT p2);
 void kpx_draw_line(void* hdc, GL_HPOINT p1, GL_HPOINT p2);
-// A new image item for the file, null when none.
+// A new image item for the file, as the members above.
 GL_ImageListItem* kpx_load_jpg_from_file(char* path);
 GL_ImageListItem* kpx_load_png_from_file(char* path);
 GL_ImageListItem* kpx_load_bitmap_from_file(char* path);

@@ -4,6 +4,7 @@
 
 #include "egui_conn.h"
 #include "gl_color.h"
+#include "gl_image.h"
 #include "gl_pixmap.h"
 #include "gl_text.h"
 #include "gui_util.h"
@@ -208,12 +209,17 @@ int GL_HDC::bitblt(int x, int y, int w, int h, GL_HDC* other, int ox, int oy, in
     return GL_CopyAreaP2P(pixmap, other->pixmap, 0, x, y, w, h, ox, oy);
 }
 
-// Image items come with the image module; until it is linked in there is
-// nothing to copy or load.
-int GL_HDC::draw_bitmap(int, int, int, int, GL_ImageListItem*) { return 0; }
-GL_ImageListItem* GL_HDC::load_jpg_from_file(char*) { return nullptr; }
-GL_ImageListItem* GL_HDC::load_png_from_file(char*) { return nullptr; }
-GL_ImageListItem* GL_HDC::load_bitmap_from_file(char*) { return nullptr; }
+int GL_HDC::draw_bitmap(int x, int y, int w, int h, GL_ImageListItem* image) {
+    // An item whose file could not be read has no pixmap: nothing to copy.
+    if (!pixmap || !image || !image->IsGood() || w < 1 || h < 1) return 0;
+    return GL_CopyAreaP2P(image->GetPixmapId(), pixmap, image->GetMaskId(), 0, 0, w, h, x, y);
+}
+
+// The reader goes by the file's first bytes, so the three loaders are one;
+// a file that cannot be read still gives an item, one that is not IsGood().
+GL_ImageListItem* GL_HDC::load_jpg_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }
+GL_ImageListItem* GL_HDC::load_png_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }
+GL_ImageListItem* GL_HDC::load_bitmap_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }
 
 // ---- The flat interface -------------------------------------------------------------
 
@@ -254,6 +260,6 @@ void kpx_draw_rect(void* hdc, GL_HPOINT a, GL_HPOINT b) {
 void kpx_draw_line(void* hdc, GL_HPOINT a, GL_HPOINT b) {
     if (hdc) Hdc(hdc)->draw_line(a, b);
 }
-GL_ImageListItem* kpx_load_jpg_from_file(char*) { return nullptr; }
-GL_ImageListItem* kpx_load_png_from_file(char*) { return nullptr; }
-GL_ImageListItem* kpx_load_bitmap_from_file(char*) { return nullptr; }
+GL_ImageListItem* kpx_load_jpg_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }
+GL_ImageListItem* kpx_load_png_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }
+GL_ImageListItem* kpx_load_bitmap_from_file(char* path) { return new GL_ImageListItem(nullptr, path); }

@@ -129,6 +129,7 @@ protected:
     template <class Shown> PanelImage Show(GL_Window* chart, Shown shown) {
         chart->ShowWindow(0);
         chart->UpdateWindow(nullptr);
+        GL_Flush(); // the test is the client and never sleeps in egui_loop
         long long until = MonoMs() + 10000;
         while (MonoMs() < until && !shown(PanelImage(root, 600, 800)))
             SleepMs(50);

@@ -69,6 +69,7 @@ TEST(TextE2E, MixedLatinAndCjkTextEndsWhereItWasMeasuredAt16And24Pixels) {
             EXPECT_EQ(GL_TextOut(pm, font, nullptr, kX0, kBaseline, text.c_str(), 0, iBlackS, nullptr), kX0 + width);
             NC_CopyAreaP2W(pm, win, 0, 0, 0, kWinW, kWinH, 0, 0);
             FreePixmap(pm);
+            GL_Flush(); // the test is the client and never sleeps in egui_loop
             delete font;
 
             // Wait until the text is on the panel and the pushes are over.

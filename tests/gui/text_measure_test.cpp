@@ -533,9 +533,7 @@ TEST_F(Text, DrawingContextRequests) {
     EXPECT_EQ(kpx_set_logFont(&dc, nullptr), &mine);
     (void)f;
 
-    // Images come with the image module: nothing to copy or load yet.
-    EXPECT_EQ(dc.draw_bitmap(0, 0, 5, 5, nullptr), 0);
-    EXPECT_EQ(kpx_load_png_from_file(const_cast<char*>("/x.png")), nullptr);
+    // Images: hdc_image_test.
     EXPECT_EQ(kpx_get_back_color(nullptr), 0u);
     EXPECT_EQ(kpx_set_text_color(&dc, 4), 9u);
 
