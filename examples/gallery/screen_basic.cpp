@@ -19,7 +19,7 @@ template <typename W> W* Small(W* widget) {
 }
 
 GL_Label* Heading(GL_Window* page, int y, char const* text) {
-    auto* l = Small(new GL_Label(page, "heading", text, 10, y, 580, 20, 0));
+    auto* l = Small(new GL_Label(page, "heading", text, 10, y, 580, 21, 0));
     l->SetBackColor(iWhiteS);
     return l;
 }
@@ -48,8 +48,9 @@ void Labels(GL_Window* page, int y) {
     right->SetLabelStyle(3);
     right->SetAlign(2);
     right->SetBorderWidth(1);
-    auto* wrapped = new GL_Label(
-        page, "wrapped", "A wrapped label breaks its text into lines that fit its width, centred.", 230, y, 360, 50, 2);
+    auto* wrapped =
+        Small(new GL_Label(page, "wrapped", "A wrapped label breaks its text into lines that fit its width, centred.",
+                           230, y, 360, 50, 2));
     wrapped->SetAlign(1);
 }
 
