@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the demo and the
-# benchmarks need. Safe to run again: it only installs what is missing.
+# benchmarks need (SDL2 and xdotool: the panel emulator window and its
+# test). Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libfreetype-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   fonts-dejavu-core fonts-wqy-microhei
   python3 xvfb x11-apps
+  libsdl2-dev xdotool
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include "gl_color.h"
 #include "gl_hdc.h"
 #include "gl_list.h"
+#include "gl_chart.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
 #include "gl_text.h"

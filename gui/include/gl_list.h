@@ -32,3 +32,35 @@ public:
     GL_ListData* tail;
     int count;
 };
+
+// GL_DList: GL_List with a name per node; the node keeps its own copy of the
+// name (null when none was given). The data still belongs to the caller.
+class GL_DListData {
+public:
+    char* name;
+    void* data;
+    long value;
+    GL_DListData* prev;
+    GL_DListData* next;
+};
+
+class GL_DList {
+public:
+    GL_DList();
+    ~GL_DList();
+    GL_DList(const GL_DList&) = delete;
+    GL_DList& operator=(const GL_DList&) = delete;
+
+    // Appends a node with a copy of name (may be null); returns it, or null
+    // when it cannot be allocated.
+    GL_DListData* AddTail(char const* name, void* data, long value);
+    int GetCount() const { return count; }
+    // The node at a zero-based position, null outside.
+    GL_DListData* GetAt(int index) const;
+    // Frees every node and its name (not the data) and empties the list.
+    void ClearAll();
+
+    GL_DListData* head;
+    GL_DListData* tail;
+    int count;
+};

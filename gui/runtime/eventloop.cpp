@@ -190,8 +190,8 @@ int Handle_Event(GS_GeneralEvent_st* ev) {
     case kDraw: win->Draw(nullptr); return 0;
     case kScreenSizeChange: {
         if (len < kScreenLength) return 0;
-        int width = int(GL_EventWord(ev, 8));
-        if (GL_EventWord(ev, 20) != 0) width -= 1;
+        // Unsigned, so that a hostile width of INT_MIN wraps instead of overflowing.
+        int width = int(GL_EventWord(ev, 8) - (GL_EventWord(ev, 20) != 0 ? 1u : 0u));
         win->ScreenSizeChange(width, int(GL_EventWord(ev, 12)), static_cast<_ROATE_MODE>(GL_EventWord(ev, 16) & 3));
         return 0;
     }

@@ -1,6 +1,7 @@
 // GL_List: nodes only; the data belongs to the caller.
 #include "gl_list.h"
 
+#include <cstring>
 #include <new>
 
 GL_List::GL_List() : head(nullptr), tail(nullptr), count(0) {}
@@ -30,6 +31,51 @@ GL_ListData* GL_List::GetAt(int index) const {
 void GL_List::ClearAll() {
     while (head) {
         GL_ListData* next = head->next;
+        delete head;
+        head = next;
+    }
+    tail = nullptr;
+    count = 0;
+}
+
+GL_DList::GL_DList() : head(nullptr), tail(nullptr), count(0) {}
+
+GL_DList::~GL_DList() { ClearAll(); }
+
+GL_DListData* GL_DList::AddTail(char const* name, void* data, long value) {
+    char* copy = nullptr;
+    if (name) {
+        size_t n = strlen(name) + 1;
+        copy = new (std::nothrow) char[n];
+        if (!copy) return nullptr;
+        memcpy(copy, name, n);
+    }
+    GL_DListData* node = new (std::nothrow) GL_DListData{copy, data, value, tail, nullptr};
+    if (!node) {
+        delete[] copy;
+        return nullptr;
+    }
+    if (tail)
+        tail->next = node;
+    else
+        head = node;
+    tail = node;
+    ++count;
+    return node;
+}
+
+GL_DListData* GL_DList::GetAt(int index) const {
+    if (index < 0 || index >= count) return nullptr;
+    GL_DListData* n = head;
+    while (index-- > 0)
+        n = n->next;
+    return n;
+}
+
+void GL_DList::ClearAll() {
+    while (head) {
+        GL_DListData* next = head->next;
+        delete[] head->name;
         delete head;
         head = next;
     }
