@@ -142,8 +142,7 @@ int main(int argc, char** argv) {
     std::sort(bare.begin(), bare.end());
     auto at = [](std::vector<double> const& v, double q) { return v[size_t(q * double(v.size() - 1))]; };
 
-    printf("widgets: %zu (scalable fonts: %s), one write per request\n", widgets.size(),
-           gSysInfo[92] ? "yes" : "no");
+    printf("widgets: %zu (scalable fonts: %s), one write per request\n", widgets.size(), gSysInfo[92] ? "yes" : "no");
     printf("per widget redraw: %.1f requests (%d..%d), %.0f bytes; screen: %d requests, %d bytes\n", totalReq / n,
            minReq, maxReq, totalBytes / n, totalReq, totalBytes);
     printf("screen redraw executed by the server, ms: min %.2f  median %.2f  p90 %.2f  (%d rounds)\n", at(redraw, 0),
