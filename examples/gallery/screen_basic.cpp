@@ -19,14 +19,14 @@ template <typename W> W* Small(W* widget) {
 }
 
 GL_Label* Heading(GL_Window* page, int y, char const* text) {
-    auto* l = Small(new GL_Label(page, "heading", text, 10, y, 580, 21, 0));
+    auto* l = Small(new GL_Label(page, "heading", text, 10, y, 580, 24, 0));
     l->SetBackColor(iWhiteS);
     return l;
 }
 
 void Labels(GL_Window* page, int y) {
     Heading(page, y, "GL_Label: plain, push (normal, hot, pressed), framed, disabled, right, wrapped");
-    y += 22;
+    y += 25;
     Small(new GL_Label(page, "plain", "Plain", 10, y, 100, 30, 0));
     Small(new GL_Label(page, "push", "Push", 120, y, 100, 30, 1));
     auto* hot = Small(new GL_Label(page, "hot", "Hot", 230, y, 100, 30, 1));
@@ -56,7 +56,7 @@ void Labels(GL_Window* page, int y) {
 
 void Buttons(GL_Window* page, int y) {
     Heading(page, y, "GL_Button, GL_ArrowButton, GL_SwitchButton: normal, pressed, disabled, down");
-    y += 22;
+    y += 25;
     Small(new GL_Button(page, "ok", "OK", 10, y, 90, 32, 0));
     auto* pressed = Small(new GL_Button(page, "pressed", "Pressed", 110, y, 90, 32, 0));
     pressed->MouseDown(1, 1, 0);
@@ -72,7 +72,7 @@ void Buttons(GL_Window* page, int y) {
 
 void Checks(GL_Window* page, int y) {
     Heading(page, y, "GL_Check, GL_Radio, GL_Group: checked, disabled, grouped (title left and centred)");
-    y += 22;
+    y += 25;
     new GL_Check(page, "off", "Off", 10, y, 150, 40, 0);
     auto* on = new GL_Check(page, "on", "On", 10, y + 40, 150, 40, 0);
     on->SetChecked(1);
@@ -97,7 +97,7 @@ void Checks(GL_Window* page, int y) {
 
 void Decoration(GL_Window* page, int y) {
     Heading(page, y, "GL_Panel types 1-5, GL_Seperator types 2, 3 and bar, GL_UserWidget");
-    y += 22;
+    y += 25;
     for (int t = 1; t <= 5; ++t) {
         auto* p = new GL_Panel(page, "panel", 10 + (t - 1) * 70, y, 60, 50, 0);
         p->SetPanelType(t);
@@ -119,7 +119,7 @@ void Decoration(GL_Window* page, int y) {
 
 void Leds(GL_Window* page, int y) {
     Heading(page, y, "GL_Led: every digit, '-', '.', ':'; centred and right-aligned");
-    y += 22;
+    y += 25;
     new GL_Led(page, "digits", "0123456789", 10, y, 580, 60, 10, iWhiteS);
     new GL_Led(page, "marks", "-1.5:", 10, y + 70, 200, 40, 5, iLightGreyS);
     auto* centred = new GL_Led(page, "clock", "12:34", 220, y + 70, 200, 40, 7, iWhiteS);
@@ -131,10 +131,10 @@ void Leds(GL_Window* page, int y) {
 
 void Build(GL_Window* page) {
     Labels(page, 4);
-    Buttons(page, 122);
-    Checks(page, 196);
-    Decoration(page, 384);
-    Leds(page, 462);
+    Buttons(page, 126);
+    Checks(page, 204);
+    Decoration(page, 396);
+    Leds(page, 478);
 }
 
 } // namespace
