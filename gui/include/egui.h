@@ -28,4 +28,11 @@
 #include "gl_slider.h"
 #include "gl_spin.h"
 
+// Basic widgets.
+#include "gl_button.h"
+#include "gl_check.h"
+#include "gl_label.h"
+#include "gl_led.h"
+#include "gl_panel.h"
+
 #endif // EGUI_H
