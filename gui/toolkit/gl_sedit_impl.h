@@ -93,6 +93,9 @@ template <class E> void Init(E* e, char const* text) {
         Char2String(text, 0, &e->chars, &e->charCount);
         RebuildText(e);
     }
+    // Typing into a new edit appends.
+    e->cursor = e->charCount;
+    e->caretX = CharPosX(e, e->cursor);
 }
 
 template <class E> void Destroy(E* e) {
