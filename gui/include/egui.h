@@ -20,5 +20,9 @@
 #include "gl_text.h"
 #include "gl_timeout.h"
 #include "gl_window.h"
+#include "gl_progressbar.h"
+#include "gl_scroll.h"
+#include "gl_slider.h"
+#include "gl_spin.h"
 
 #endif // EGUI_H
