@@ -76,6 +76,8 @@ template <class E> int GetSelection(E* e, int* lo, int* hi) {
     return 1;
 }
 
+template <class E> void ScrollToCaret(E* e, bool insertedAtEnd, int typedWidth);
+
 template <class E> void Init(E* e, char const* text) {
     e->pressed = 0;
     e->text = nullptr;
@@ -93,9 +95,9 @@ template <class E> void Init(E* e, char const* text) {
         Char2String(text, 0, &e->chars, &e->charCount);
         RebuildText(e);
     }
-    // Typing into a new edit appends.
+    // Typing into a new edit appends; a long text shows its end.
     e->cursor = e->charCount;
-    e->caretX = CharPosX(e, e->cursor);
+    ScrollToCaret(e, true, 0);
 }
 
 template <class E> void Destroy(E* e) {
@@ -118,7 +120,8 @@ template <class E> int SetText(E* e, char const* text) {
     e->cursor = e->charCount;
     e->originX = kOrigin;
     Clamp(e);
-    e->caretX = CharPosX(e, e->cursor);
+    // The caret goes after the text: a long text shows its end.
+    ScrollToCaret(e, true, 0);
     e->UpdateWindow(nullptr);
     return 0;
 }
