@@ -3,6 +3,8 @@
 // wrap and scroll, with a selection across rows.
 #include "gallery.h"
 
+#include <string>
+
 namespace {
 
 // The captions above the edits.
@@ -23,28 +25,42 @@ public:
     }
 };
 
+// The edits measure and draw with their window's font; rows of a GL_MEdit are
+// 20 pixels apart, which a 16-pixel font fits.
+GL_Font* EditFont() {
+    static GL_Font* font = NC_NewFont("edit", 16, 0, 0);
+    return font;
+}
+
+template <class E> E* WithFont(E* edit) {
+    edit->SetFont(EditFont());
+    std::string text = edit->GetText() ? edit->GetText() : "";
+    edit->SetText(text.c_str()); // measured again with the font
+    return edit;
+}
+
 void Build(GL_Window* page) {
     int w = page->GetWidth() - 24;
     new Captions(page, page->GetWidth(), page->GetHeight());
-    new GL_SEdit(page, "plain", "Type here", 12, 32, w, 30, 0);
+    WithFont(new GL_SEdit(page, "plain", "Type here", 12, 32, w, 30, 0));
 
-    auto* sel = new GL_SEdit(page, "selected", "hello wonderful world", 12, 92, w, 30, 0);
+    auto* sel = WithFont(new GL_SEdit(page, "selected", "hello wonderful world", 12, 92, w, 30, 0));
     int from = sel->CharPosX(6), to = sel->CharPosX(15);
     sel->MouseDown(from, 15, 1);
     sel->MouseMove(to, 15, 1);
     sel->MouseUp(to, 15, 1);
 
-    new GL_SEdit(page, "long", "A single line longer than the edit shows its end, where the caret is", 12, 152, w / 2,
-                 30, 0);
+    WithFont(new GL_SEdit(page, "long", "A single line longer than the edit shows its end, where the caret is", 12, 152,
+                          w / 2, 30, 0));
 
-    auto* pic = new GL_PictureSEdit(page, "picture", "on its background", 12, 212, w, 30, nullptr, 0);
+    auto* pic = WithFont(new GL_PictureSEdit(page, "picture", "on its background", 12, 212, w, 30, nullptr, 0));
     pic->SetBackColor(iLightGreyS);
 
     const char* text = "A multi-line edit divides each paragraph into rows that fit its width.\n"
                        "\n"
                        "Rows are 20 pixels apart; when there are more than fit, the scroll bar on the "
                        "right moves through them. A selection may span rows.";
-    auto* m = new GL_MEdit(page, "multi", text, 12, 272, w, 150, 0);
+    auto* m = WithFont(new GL_MEdit(page, "multi", text, 12, 272, w, 110, 0));
     m->MouseDown(40, 12, 1);
     m->MouseMove(60, 52, 1);
     m->MouseUp(60, 52, 1);

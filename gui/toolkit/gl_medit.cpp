@@ -149,6 +149,7 @@ void GL_MEdit::DivideRow() {
     int avail = w - 24;
     if (avail < 0) avail = 0;
     const int n = GetCharCount();
+    sedit::Widths width(font);
     int p = 0;
     for (;;) {
         int e = p;
@@ -157,7 +158,7 @@ void GL_MEdit::DivideRow() {
         MEditParagraph para{p, e - p, int(data->rows.size()), 0};
         int rowStart = p, sum = 0;
         for (int i = p; i < e; i++) {
-            int cw = GL_CalcDCharWidth(font, data->chars[size_t(i)]);
+            int cw = width(data->chars[size_t(i)]);
             if (sum + cw > avail && i > rowStart) {
                 // Passed the width: this character starts the next row.
                 data->rows.push_back({rowStart, i});
@@ -213,8 +214,9 @@ int GL_MEdit::RowOf(int index) {
 int GL_MEdit::RowX(int row, int index) {
     int x = margin;
     const MEditRow& rw = data->rows[size_t(row)];
+    sedit::Widths width(font);
     for (int i = rw.start; i < index && i < rw.end; i++)
-        x += GL_CalcDCharWidth(font, data->chars[size_t(i)]);
+        x += width(data->chars[size_t(i)]);
     return x;
 }
 
@@ -225,8 +227,9 @@ int GL_MEdit::PixelToCharPos2(int px, int py) {
     if (r >= GetRowCount()) r = GetRowCount() - 1;
     const MEditRow& row = data->rows[size_t(r)];
     int b = margin;
+    sedit::Widths width(font);
     for (int i = row.start; i < row.end; i++) {
-        int next = b + GL_CalcDCharWidth(font, data->chars[size_t(i)]);
+        int next = b + width(data->chars[size_t(i)]);
         if (px - b < next - px) return i;
         b = next;
     }
@@ -404,11 +407,11 @@ int GL_MEdit::WindowSizeChange(int, int) {
 namespace {
 
 // Characters from..to of chars drawn at x on baseline y; returns the x after.
-int DrawChars(unsigned long pm, GL_Font* font, const unsigned short* chars, int from, int to, int x, int y,
-              unsigned long pixel) {
+int DrawChars(unsigned long pm, GL_Font* font, sedit::Widths& width, const unsigned short* chars, int from, int to,
+              int x, int y, unsigned long pixel) {
     int end = x;
     for (int i = from; i < to; i++)
-        end += GL_CalcDCharWidth(font, chars[i]);
+        end += width(chars[i]);
     if (to <= from) return end;
     char* s = nullptr;
     String2Char(const_cast<unsigned short*>(chars) + from, to - from, &s, nullptr);
@@ -428,6 +431,7 @@ int GL_MEdit::Draw(_GS_Region*) {
     int lo = 0, hi = 0;
     bool sel = GetSelection(&lo, &hi) != 0;
     const unsigned short* c = data->chars.data();
+    sedit::Widths width(font);
     int first = (-offsetY - 2) / kRowHeight;
     if (first < 0) first = 0;
     for (int r = first; r < GetRowCount(); r++) {
@@ -436,17 +440,17 @@ int GL_MEdit::Draw(_GS_Region*) {
         const MEditRow& row = data->rows[size_t(r)];
         int y = top + baseline;
         if (!sel || hi <= row.start || lo >= row.end) {
-            DrawChars(pm, font, c, row.start, row.end, margin, y, textColor);
+            DrawChars(pm, font, width, c, row.start, row.end, margin, y, textColor);
             continue;
         }
         int a = lo > row.start ? lo : row.start;
         int b = hi < row.end ? hi : row.end;
-        int x = DrawChars(pm, font, c, row.start, a, margin, y, textColor);
+        int x = DrawChars(pm, font, width, c, row.start, a, margin, y, textColor);
         int selW = RowX(r, b) - RowX(r, a);
         if (x + selW > textW - 4) selW = textW - 4 - x;
         if (selW > 0) NC_FillRect(pm, x, top + 2, selW, kRowHeight - 4, iBlueS);
-        x = DrawChars(pm, font, c, a, b, x, y, iWhiteS);
-        DrawChars(pm, font, c, b, row.end, x, y, textColor);
+        x = DrawChars(pm, font, width, c, a, b, x, y, iWhiteS);
+        DrawChars(pm, font, width, c, b, row.end, x, y, textColor);
     }
     if (caretShown && GetRowCount() > 0) {
         int r = RowOf(cursor);

@@ -22,6 +22,29 @@ constexpr int kOrigin = 4;           // originX at rest: text starts 4 pixels in
 constexpr int kCaretMicros = 450000; // caret blink period
 constexpr int kMoveSlack = 4;        // pointer movement that still selects nothing
 
+// Character widths of one font, each measured once: rows and drawing measure
+// the same few characters over and over.
+class Widths {
+public:
+    explicit Widths(GL_Font* f) : font(f) {
+        for (int& w : single)
+            w = -1;
+    }
+    int operator()(unsigned short c) {
+        if (c < 256) {
+            if (single[c] < 0) single[c] = GL_CalcDCharWidth(font, c);
+            return single[c];
+        }
+        if (wide < 0) wide = GL_CalcDCharWidth(font, 0xB0A1);
+        return wide;
+    }
+
+private:
+    GL_Font* font;
+    int single[256];
+    int wide = -1;
+};
+
 // Keeps every index inside the character array: the cursor in 0..charCount,
 // each selection end -1 or in 0..charCount.
 template <class E> void Clamp(E* e) {
