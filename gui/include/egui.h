@@ -19,6 +19,8 @@
 #include "gl_imagewidget.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
+#include "gl_medit.h"
+#include "gl_pictureedit.h"
 #include "gl_sedit.h"
 #include "gl_text.h"
 #include "gl_timeout.h"

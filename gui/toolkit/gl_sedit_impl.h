@@ -22,6 +22,29 @@ constexpr int kOrigin = 4;           // originX at rest: text starts 4 pixels in
 constexpr int kCaretMicros = 450000; // caret blink period
 constexpr int kMoveSlack = 4;        // pointer movement that still selects nothing
 
+// Character widths of one font, each measured once: rows and drawing measure
+// the same few characters over and over.
+class Widths {
+public:
+    explicit Widths(GL_Font* f) : font(f) {
+        for (int& w : single)
+            w = -1;
+    }
+    int operator()(unsigned short c) {
+        if (c < 256) {
+            if (single[c] < 0) single[c] = GL_CalcDCharWidth(font, c);
+            return single[c];
+        }
+        if (wide < 0) wide = GL_CalcDCharWidth(font, 0xB0A1);
+        return wide;
+    }
+
+private:
+    GL_Font* font;
+    int single[256];
+    int wide = -1;
+};
+
 // Keeps every index inside the character array: the cursor in 0..charCount,
 // each selection end -1 or in 0..charCount.
 template <class E> void Clamp(E* e) {
@@ -76,6 +99,8 @@ template <class E> int GetSelection(E* e, int* lo, int* hi) {
     return 1;
 }
 
+template <class E> void ScrollToCaret(E* e, bool insertedAtEnd, int typedWidth);
+
 template <class E> void Init(E* e, char const* text) {
     e->pressed = 0;
     e->text = nullptr;
@@ -93,6 +118,9 @@ template <class E> void Init(E* e, char const* text) {
         Char2String(text, 0, &e->chars, &e->charCount);
         RebuildText(e);
     }
+    // Typing into a new edit appends; a long text shows its end.
+    e->cursor = e->charCount;
+    ScrollToCaret(e, true, 0);
 }
 
 template <class E> void Destroy(E* e) {
@@ -115,7 +143,8 @@ template <class E> int SetText(E* e, char const* text) {
     e->cursor = e->charCount;
     e->originX = kOrigin;
     Clamp(e);
-    e->caretX = CharPosX(e, e->cursor);
+    // The caret goes after the text: a long text shows its end.
+    ScrollToCaret(e, true, 0);
     e->UpdateWindow(nullptr);
     return 0;
 }
