@@ -21,4 +21,11 @@
 #include "gl_timeout.h"
 #include "gl_window.h"
 
+// Basic widgets.
+#include "gl_button.h"
+#include "gl_check.h"
+#include "gl_label.h"
+#include "gl_led.h"
+#include "gl_panel.h"
+
 #endif // EGUI_H
