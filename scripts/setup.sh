@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  libfreetype-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  libfreetype-dev libjpeg62-turbo-dev libpng-dev libgif-dev zlib1g-dev
+  imagemagick
   fonts-dejavu-core fonts-wqy-microhei
   python3 xvfb x11-apps
   libsdl2-dev xdotool

@@ -15,6 +15,8 @@
 #include "gl_hdc.h"
 #include "gl_list.h"
 #include "gl_chart.h"
+#include "gl_image.h"
+#include "gl_imagewidget.h"
 #include "gl_object.h"
 #include "gl_pixmap.h"
 #include "gl_text.h"

@@ -169,6 +169,8 @@ public:
 private:
     void SendRedraw();   // Draw(0) when viewable
     void EraseOutline(); // XOR the drag outline away when one is drawn
+    // Deletes an image unless an image list owns it, and clears the pointer.
+    static void DropImage(GL_ImageListItem** item);
 };
 
 // 1 when every ancestor window of w is shown (1 without parent window); 0 for null.

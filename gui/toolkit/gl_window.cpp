@@ -4,10 +4,12 @@
 #include "egui_conn.h"
 #include "eventloop.h"
 #include "gl_color.h"
+#include "gl_image.h"
 #include "gl_pixmap.h"
 #include "nc_request.h"
 #include "protocol/protocol.h"
 
+#include <algorithm>
 #include <cstdio>
 
 GL_Window* __pMainW = nullptr;
@@ -139,8 +141,9 @@ GL_Window::~GL_Window() {
     RemoveItemByDataDuplicate(pTopMoveList, this);
     RemoveItemByDataDuplicate(pPopWindowList, this);
     if (__pMainW == this) __pMainW = nullptr;
-    // image1, image2, backImage and shapeImage stay null until image loading
-    // exists (the image setters refuse every file), so there is nothing to free.
+    // Items that belong to an image list are the list's to free.
+    for (GL_ImageListItem** item : {&image1, &image2, &backImage, &shapeImage})
+        DropImage(item);
 }
 
 const char* GL_Window::GetClassName() { return "GL_Window"; }
@@ -255,9 +258,8 @@ int GL_Window::SetForeColor(unsigned long pixel) {
 }
 
 int GL_Window::SetBackColor(unsigned long pixel) {
-    // Background images cannot be loaded yet (see SetBackImageFile), so the
-    // only image to drop is the image mode itself.
-    bool droppedImage = backgroundMode != 0;
+    bool droppedImage = backgroundMode != 0 || backImage;
+    DropImage(&backImage);
     backgroundMode = 0;
     if (pixel != backColor) {
         windowFlags2 &= static_cast<unsigned char>(~GL_WIN2_RGBA_BACK);
@@ -281,11 +283,58 @@ int GL_Window::SetBackColorByRGBA(unsigned char r, unsigned char g, unsigned cha
     return 0;
 }
 
-// Image loading belongs to the image module, which is not part of the library
-// yet: the three image setters refuse every file and leave the window as it is.
-int GL_Window::SetImageFile(char*, unsigned char) { return -1; }
-int GL_Window::SetBackImageFile(char*) { return -1; }
-int GL_Window::SetShapeImageFile(char*) { return -1; }
+// ---- Images -----------------------------------------------------------------------------
+
+void GL_Window::DropImage(GL_ImageListItem** item) {
+    if (*item && !(*item)->inList) delete *item;
+    *item = nullptr;
+}
+
+int GL_Window::SetImageFile(char* file, unsigned char second) {
+    if (!file || !*file) return -1;
+    auto* item = new GL_ImageListItem(nullptr, file);
+    if (!item->IsGood()) {
+        delete item;
+        return -1;
+    }
+    GL_ImageListItem** slot = second ? &image2 : &image1;
+    DropImage(slot);
+    *slot = item;
+    SendRedraw();
+    return 0;
+}
+
+int GL_Window::SetBackImageFile(char* file) {
+    if (!file || !*file) return -1;
+    auto* item = new GL_ImageListItem(nullptr, file);
+    if (!item->IsGood()) {
+        delete item;
+        return 0; // the previous background stays
+    }
+    DropImage(&backImage);
+    backImage = item;
+    backgroundMode = 1;
+    fprintf(stderr, "fname=%s id=%lx pid=%lx\n", file, (unsigned long)windowId, item->GetPixmapId());
+    if (item->pixmap) NC_SetBackPixmap(windowId, item->pixmap->id);
+    SendRedraw();
+    return 0;
+}
+
+int GL_Window::SetShapeImageFile(char* file) {
+    if (!file || !*file) return -1;
+    DropImage(&shapeImage);
+    auto* item = new GL_ImageListItem(nullptr, file);
+    if (!item->IsGood()) {
+        delete item;
+        return -1;
+    }
+    shapeImage = item;
+    if (item->mask)
+        NC_SetWinShapeSizeOffset(windowId, item->mask->id, std::max(0, w - item->width) / 2,
+                                 std::max(0, h - item->height) / 2);
+    SendRedraw();
+    return 0;
+}
 int GL_Window::SetImageData(char*, int) { return 0; }
 int GL_Window::SetShapeImageData(char*, int) { return 0; }
 int GL_Window::SetBackImageData(char*, int) { return 0; }
@@ -494,9 +543,18 @@ int GL_Window::ResetPopWindow(void*) { return 0; }
 
 int GL_Window::DrawBackground(unsigned long pixmap) {
     if (!pixmap) return -1;
-    // Background images come with the image module; until then the
-    // background is always the plain colour.
-    NC_FillRect(pixmap, 0, 0, w, h, backColor);
+    GL_ImageListItem* image = backgroundMode ? backImage : nullptr;
+    if (!image || !image->pixmap) {
+        NC_FillRect(pixmap, 0, 0, w, h, backColor);
+        return 0;
+    }
+    // An opaque image that covers the window needs no fill below it.
+    if (image->width < w || image->height < h || image->mask) NC_FillRect(pixmap, 0, 0, w, h, backColor);
+    // A shaped window shows its shape already: the copy is then unmasked.
+    unsigned long mask = image->GetMaskId();
+    if (shapeImage && shapeImage->mask) mask = 0;
+    GL_CopyAreaP2P(image->pixmap->id, pixmap, mask, 0, 0, std::min(image->width, w), std::min(image->height, h),
+                   std::max(0, w - image->width) / 2, std::max(0, h - image->height) / 2);
     return 0;
 }
 
