@@ -234,7 +234,8 @@ GL_NavigateWindow::~GL_NavigateWindow() {
     GL_free(items); // the items themselves belong to their parent
     GL_free(title);
     // Children still point at the fonts: they go before the fonts do.
-    while (children && children->first) delete static_cast<GL_Object*>(children->first->data);
+    while (children && children->first)
+        delete static_cast<GL_Object*>(children->first->data);
     for (GL_Font*& f : fonts) {
         delete f;
         f = nullptr;
@@ -387,7 +388,8 @@ GL_NavigateStatus::GL_NavigateStatus(GL_Window* parent) : GL_Label(parent, "navi
 }
 
 GL_NavigateStatus::~GL_NavigateStatus() {
-    while (children && children->first) delete static_cast<GL_Object*>(children->first->data);
+    while (children && children->first)
+        delete static_cast<GL_Object*>(children->first->data);
     delete statusFont;
 }
 
