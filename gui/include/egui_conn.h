@@ -74,7 +74,7 @@ void egui_clear();
 // Connects to the server's socket and reads SysInfo; returns the descriptor,
 // or -1. Returns the existing connFd at once when already connected.
 int OpenConnection();
-// Closes connFd when open and sets it to -1; returns 0.
+// Writes what is buffered, closes connFd when open and sets it to -1; returns 0.
 int CloseConnection();
 // Reads SysInfo and the block after it, and sets the display globals; exits
 // the program with status 1 when the record comes short. Returns 1.
@@ -95,13 +95,31 @@ void setupSignalHandler();
 
 // The request buffer, whatever the size: a request must not exceed 131072 bytes.
 unsigned char* GL_AllocReq(int size);
-// Writes count bytes, waiting while the socket is full; returns count, 0 when a
+// Writes count bytes at once (after whatever is buffered for fd), waiting
+// while the socket is full; returns count, 0 when a
 // write returned 0, -1 on failure or when fd < 0. Sets iErrLine.
 int NetWrite(int fd, const void* buffer, int count);
-// Reads count bytes, waiting for them; returns the bytes read (fewer when the
-// server closed, which also sets bQuitProgram), -1 when fd < 0. A hard read
-// error ends the program through QuitProgram.
+// Reads count bytes (after writing whatever is buffered for fd), waiting for them; returns the bytes read (fewer when
+// the server closed, which also sets bQuitProgram), -1 when fd < 0. A hard read error ends the program through
+// QuitProgram.
 int NetRead(int fd, void* buffer, int count);
+// Requests are collected in an output buffer and written in batches: before
+// the program waits for anything (egui_loop going to sleep, WaitEvent,
+// CheckWaitEvent, NetRead and every reply read, the library's own sleeps),
+// when the buffer is full, by GL_Flush, by CloseConnection and when the
+// program ends through exit or the library's signal handler. The server sees
+// the same bytes in the same order as with one write per request.
+//
+// Writes everything buffered now; returns the bytes written (0 when nothing
+// was pending), -1 on failure (the server is gone: bQuitProgram is set).
+int GL_Flush();
+// 0: every request is written at once, as soon as it is built (what is
+// buffered is written first); 1: buffered (the default). The environment
+// variable LIBGUI_UNBUFFERED=1 starts a program unbuffered.
+void GL_SetBuffered(int on);
+// 1 while requests are buffered.
+int GL_IsBuffered();
+
 // Writes one message header of the wire protocol (type in bits 0-7, length in
 // bits 8-31); returns NetWrite's result.
 int WriteHeader(int fd, int type, int length);

@@ -1,5 +1,6 @@
 // The client's main loop: waits on the server connection and on registered
-// descriptors (10 ms tick, or until the nearest timer), dispatches every
+// descriptors (until one is readable, the nearest timer is due or a signal
+// arrives; with nothing due it does not wake at all), dispatches every
 // server message to its GL_Window, runs descriptor callbacks ("DataIn!") and
 // timers, and ends the program when the server sends Close or the program
 // sets bQuitProgram.
@@ -15,6 +16,8 @@ class GL_Window;
 // Runs until bQuitProgram is set, then prints "Program Prepare to Exit..."
 // and ends the process with status 0. Does not return.
 [[noreturn]] void egui_loop();
+// Number of times egui_loop went to sleep (for measuring idle wake-ups).
+extern unsigned long iLoopSleeps;
 
 // Dispatches one server message to its window. 0 when handled, when the
 // window is not known and for types without an action; -1 for a null event,

@@ -45,6 +45,8 @@ static_assert(EGUI_REQ_BUFFER_SIZE == proto::kMaxMessage, "request buffer size")
 static_assert(EGUI_SYSINFO_SIZE == si::kFixedSize, "SysInfo size");
 static_assert(EGUI_CHARINFO_SIZE == si::kMaxCharInfo, "character-information block size");
 
+static void FlushAtExit() { GL_Flush(); }
+
 // ---- Connection -----------------------------------------------------------------------
 
 int OpenConnection() {
@@ -73,12 +75,16 @@ int OpenConnection() {
 
     connFd = fd;
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    // A program that simply returns from main still gets its last requests out.
+    static bool flushAtExit = atexit(FlushAtExit) == 0;
+    (void)flushAtExit;
     GetSysInfoFromServer();
     return fd;
 }
 
 int CloseConnection() {
     if (connFd >= 0) {
+        GL_Flush();
         close(connFd);
         connFd = -1;
     }
@@ -132,9 +138,13 @@ void GL_SignalHandler(int code) {
     fprintf(stderr, "client signal int(%d) and exit %s...iErrLine=%d\n", code, progname ? progname : "(null)",
             iErrLine);
     if (code != SIGPIPE && code != SIGSEGV && pClientCloseFunc) pClientCloseFunc(0);
+    // What the program drew (and its close hook sent) reaches the server
+    // before the program ends.
+    GL_Flush();
     if (code == 99) exit(0);
     fprintf(stderr, "request close\n");
     NC_RequestClose();
+    GL_Flush();
     if (code == 33) sleep(1);
     exit(0);
 }
@@ -178,6 +188,7 @@ int egui_init(int argc, char** argv) {
     while (OpenConnection() < 0) {
         if (!bWaitForServer) return 0;
         fprintf(stderr, "client wait 1 sec\n");
+        GL_Flush();
         sleep(1);
     }
 

@@ -2,6 +2,7 @@
 // (so that the event loop can select on it); a transfer that finds the socket
 // full or empty waits in poll for it instead of spinning.
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
 #include <unistd.h>
 
@@ -23,18 +24,35 @@ void WaitReady(int fd, short events) {
 
 unsigned char* GL_AllocReq(int) { return gReqBuffer; }
 
+namespace {
+
+// Set while a write is under way, for the signal handler (see WriteInProgress).
+volatile sig_atomic_t gMidWrite = 0;
+
+struct MidWrite {
+    MidWrite() { gMidWrite = 1; }
+    ~MidWrite() { gMidWrite = 0; }
+};
+
+} // namespace
+
+bool nc::WriteInProgress() { return gMidWrite != 0; }
+
 int NetWrite(int fd, const void* buffer, int count) {
     if (fd < 0) return -1;
     if (count <= 0) {
         iErrLine = 0;
         return 0;
     }
+    // Requests still buffered for this descriptor go first, to keep the order.
+    if (nc::FlushFor(fd) < 0) return -1;
     iovec piece{const_cast<void*>(buffer), size_t(count)};
     return nc::WriteGathered(fd, &piece, 1);
 }
 
 int nc::WriteGathered(int fd, iovec* pieces, int count) {
     if (fd < 0) return -1;
+    MidWrite busy;
     iErrLine = 3;
     long long done = 0;
     while (count > 0) {
@@ -70,6 +88,8 @@ int nc::WriteGathered(int fd, iovec* pieces, int count) {
 
 int NetRead(int fd, void* buffer, int count) {
     if (fd < 0) return -1;
+    // Whatever the reply answers must be on the wire before the wait.
+    nc::FlushFor(fd);
     iErrLine = 1;
     if (count < 1) return 0;
     unsigned char* p = static_cast<unsigned char*>(buffer);

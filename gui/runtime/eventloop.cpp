@@ -5,6 +5,7 @@
 #include "gl_window.h"
 
 #include <poll.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -94,11 +95,11 @@ int DispatchUserMessage(GS_GeneralEvent_st* ev, unsigned len) {
 
 long CalcTimeDiffMS(struct timeval* later, struct timeval* earlier, unsigned char* negative) {
     if (!later || !earlier) return 0;
-    // Whole milliseconds first; a millisecond count of a second or more moves
-    // into the seconds of its record.
+    // Whole milliseconds first; a millisecond count above a second moves into
+    // the seconds of its record (exactly 1000 stays).
     auto normalise = [](struct timeval* tv) {
         long ms = long(tv->tv_usec) / 1000;
-        if (ms >= 1000) {
+        if (ms > 1000) {
             tv->tv_sec += ms / 1000;
             tv->tv_usec -= (ms / 1000) * 1000000;
             ms %= 1000;
@@ -207,15 +208,37 @@ int Handle_Event(GS_GeneralEvent_st* ev) {
 
 namespace {
 
-// Milliseconds until the nearest timer, rounded up so that the loop does not
-// wake just before it is due; 10 when no timer is pending in the future.
-int PollTimeoutMs() {
-    long s, us;
-    if (!GetTimeoutNearest(&s, &us)) return 10;
-    long long ms = (long long)s * 1000 + (us + 999) / 1000;
-    if (ms > 24LL * 3600 * 1000) ms = 24LL * 3600 * 1000;
-    return int(ms);
+// How long the loop may sleep: until the nearest running timer is due, not
+// at all when one is overdue, and without limit when no timer runs (only a
+// message, a descriptor or a signal can then give the loop work).
+const timespec* SleepLimit(timespec* limit) {
+    if (!pTimeItemList || !pTimeItemList->first) return nullptr;
+    long s = 0, us = 0;
+    GetTimeoutNearest(&s, &us); // 0 and 0 when overdue
+    if (s > 24L * 3600) s = 24L * 3600;
+    limit->tv_sec = s + us / 1000000;
+    limit->tv_nsec = (us % 1000000) * 1000;
+    return limit;
 }
+
+// The signals that can arrive while the loop sleeps. Those a fault raises are
+// left alone: blocking them is meaningless.
+const sigset_t& AsynchronousSignals() {
+    static sigset_t set = [] {
+        sigset_t s;
+        sigfillset(&s);
+        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS})
+            sigdelset(&s, sig);
+        return s;
+    }();
+    return set;
+}
+
+} // namespace
+
+unsigned long iLoopSleeps = 0;
+
+namespace {
 
 // records[i] was polled as fds[first + i]. A callback may add or remove
 // records (its own or others'), so each is checked before its call.
@@ -231,8 +254,9 @@ void RunDescriptorCallbacks(const std::vector<pollfd>& fds, size_t first, const 
             delete record;
             continue;
         }
+        // Every readable record of the pass is called, even after one set
+        // bQuitProgram: the loop checks it once the pass is over.
         record->object->ExecCallback(nullptr, "DataIn!", nullptr, nullptr, nullptr, nullptr, nullptr);
-        if (bQuitProgram) return;
     }
 }
 
@@ -257,7 +281,22 @@ void egui_loop() {
             }
         }
 
-        int ready = poll(fds.data(), fds.size(), PollTimeoutMs());
+        // Everything the last pass drew goes out before the loop sleeps.
+        GL_Flush();
+        // A handler that sets bQuitProgram must end the loop even when the
+        // signal comes just before the sleep: signals are held from the last
+        // look at the flag until ppoll lets them in atomically.
+        timespec limit;
+        const timespec* wait = SleepLimit(&limit);
+        sigset_t open;
+        sigprocmask(SIG_BLOCK, &AsynchronousSignals(), &open);
+        if (bQuitProgram) {
+            sigprocmask(SIG_SETMASK, &open, nullptr);
+            break;
+        }
+        ++iLoopSleeps;
+        int ready = ppoll(fds.data(), fds.size(), wait, &open);
+        sigprocmask(SIG_SETMASK, &open, nullptr);
         if (ready < 0) continue;
         if (ready > 0) {
             if (firstRecord && fds[0].revents) {

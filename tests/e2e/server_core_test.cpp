@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "harness/eink_root.h"
 #include "harness/server_process.h"
@@ -43,15 +44,11 @@ TEST_F(ServerCore, SysInfoCarriesGeometryAndTheConnectionsIdentifierBase) {
     ASSERT_GE(s.size(), 99092u);
     EXPECT_EQ(s[0], 1);
     EXPECT_EQ(LengthOf(s), s.size());
-    EXPECT_EQ(U32At(s, 8), 600u);
-    EXPECT_EQ(U32At(s, 12), 800u);
-    EXPECT_EQ(U32At(s, 16), 600u);
-    EXPECT_EQ(U32At(s, 20), 800u);
-    EXPECT_EQ(U32At(s, 24), 8u);
-    EXPECT_EQ(U32At(s, 28), 0u);
-    EXPECT_EQ(U32At(s, 32), 1u << 20);
-    EXPECT_EQ(U32At(s, 36), 0xFFFFFu);
-    EXPECT_EQ(U32At(s, 40), 1u);
+    std::vector<uint32_t> words;
+    for (size_t off = 8; off <= 40; off += 4)
+        words.push_back(U32At(s, off));
+    // Width, height, physical width and height, depth, rotation, identifier base, mask, counter.
+    EXPECT_EQ(words, (std::vector<uint32_t>{600, 800, 600, 800, 8, 0, 1u << 20, 0xFFFFF, 1}));
     EXPECT_EQ(s[44] | s[45] << 8, 20);
     EXPECT_EQ(s[68] | s[69] << 8, 10);
     EXPECT_EQ(s[1168], 0) << "vertical screen on";
@@ -65,11 +62,10 @@ TEST(ServerCommandLine, RotationFromTheFirstArgumentSwapsTheLogicalSize) {
     ASSERT_TRUE(server.Start({"-Rright"}));
     WireClient c;
     ASSERT_TRUE(c.Open(server.socketPath()));
-    EXPECT_EQ(U32At(c.sysinfo(), 8), 800u);
-    EXPECT_EQ(U32At(c.sysinfo(), 12), 600u);
-    EXPECT_EQ(U32At(c.sysinfo(), 16), 600u);
-    EXPECT_EQ(U32At(c.sysinfo(), 20), 800u);
-    EXPECT_EQ(U32At(c.sysinfo(), 28), 3u);
+    std::vector<uint32_t> words;
+    for (size_t off = 8; off <= 28; off += 4)
+        words.push_back(U32At(c.sysinfo(), off));
+    EXPECT_EQ(words, (std::vector<uint32_t>{800, 600, 600, 800, 8, 3}));
 }
 
 TEST_F(ServerCore, ProgramsAreFoundByNameOrSubstringAndMessagesRouted) {

@@ -46,13 +46,16 @@ public:
         InitColorS();
     }
     ~FakeServer() {
+        GL_Flush();
         connFd = -1;
         close(client_);
         close(server_);
     }
 
-    // Every complete request sent since the last call.
+    // Every complete request sent since the last call (what is still
+    // buffered is written first).
     std::vector<Msg> Take() {
+        GL_Flush();
         uint8_t buf[65536];
         for (;;) {
             ssize_t n = read(server_, buf, sizeof buf);

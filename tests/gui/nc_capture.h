@@ -31,6 +31,7 @@ public:
         connFd = fds_[0];
     }
     ~Capture() {
+        GL_Flush();
         connFd = savedFd_;
         close(fds_[0]);
         close(fds_[1]);
@@ -42,8 +43,9 @@ public:
     // The server's end, to write events for the library to read.
     int peer() const { return fds_[1]; }
 
-    // Everything written since the last call.
+    // Everything sent since the last call (what is still buffered is written first).
     Bytes Take() {
+        GL_Flush();
         Bytes out;
         unsigned char buf[65536];
         for (;;) {

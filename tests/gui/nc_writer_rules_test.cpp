@@ -151,6 +151,7 @@ TEST(PixelRows, AnImageLargerThanTheSocketTakesArrivesWhole) {
     const int saved = connFd;
     connFd = fds[0];
     int n = NC_UpdatePixmap(PM, image.data(), 0, 0, w, rows, 8);
+    GL_Flush(); // the last rows may still be buffered
     connFd = saved;
     close(fds[0]);
     reader.join();

@@ -58,73 +58,41 @@ std::vector<Case> Cases() {
     auto add = [&](const std::string& name, std::function<long()> call, const Msg& m, long ret = -1) {
         cs.push_back(Case{name, std::move(call), m.done(), ret});
     };
-    Msg m(0);
+    // One case per writer: its call, named after it, and the message it must send.
+    // clang-format off
+#define W(call, msg) add(#call, [] { return long(call); }, msg)
+    // clang-format on
 
     // Windows and pixmaps.
-    add(
-        "DestroyWindow", [] { return NC_DestroyWindow(ID); }, M(2).u32(ID));
-    add(
-        "RaiseWindow", [] { return NC_RaiseWindow(ID); }, M(3).u32(ID));
-    add(
-        "LowerWindow", [] { return NC_LowerWindow(ID); }, M(4).u32(ID));
-    add(
-        "MapWindow", [] { return NC_MapWindow(ID, 1); }, M(5).u32(ID).byte(1));
-    add(
-        "UnmapWindow", [] { return NC_UnmapWindow(ID, 0xFE); }, M(6).u32(ID).byte(0xFE));
-    add(
-        "ResizeWindow", [] { return NC_ResizeWindow(ID, I1, I2); }, M(7).u32(ID).s32(I1).s32(I2));
-    add(
-        "MoveWindow", [] { return NC_MoveWindow(ID, I1, I2, 1); }, M(8).u32(ID).s32(I1).s32(I2).byte(1));
-    add(
-        "MoveResizeWindow", [] { return NC_MoveResizeWindow(ID, I1, I2, I3, I4, 7); }, ints(M(9).u32(ID), 4).byte(7));
-    add(
-        "CreatePixmap", [] { return NC_CreatePixmap(ID, I1, I2, 8); }, M(10).u32(ID).s32(I1).s32(I2).s32(8));
-    add(
-        "FreePixmap", [] { return NC_FreePixmap(ID); }, M(11).u32(ID));
-    add(
-        "CopyAreaP2W", [] { return NC_CopyAreaP2W(ID, ID2, ID3, I1, I2, I3, I4, I5, I6); },
-        ints(M(13).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
-    add(
-        "CopyAreaP2P", [] { return NC_CopyAreaP2P(ID, ID2, ID3, I1, I2, I3, I4, I5, I6); },
-        ints(M(14).u32(ID).u32(ID2).u32(ID3), 6));
-    add(
-        "SetWidgetPopFlag", [] { return NC_SetWidgetPopFlag(ID, 1); }, M(15).u32(ID).u32(1));
-    add(
-        "SetWidgetFlag", [] { return NC_SetWidgetFlag(ID, 1); }, M(16).u32(ID).u32(1));
-    add(
-        "SetClientExposed", [] { return NC_SetClientExposed(ID, 0); }, M(17).u32(ID).u32(0));
-    add(
-        "SetTopWindowFlag", [] { return NC_SetTopWindowFlag(ID, 1); }, M(18).u32(ID).u32(1));
-    add(
-        "SetTransientFlag", [] { return NC_SetTransientFlag(ID, ID2); }, M(19).u32(ID).u32(ID2));
-    add(
-        "SetWinShapeSizeOffset", [] { return NC_SetWinShapeSizeOffset(ID, ID2, I1, I2); },
-        M(109).u32(ID).u32(ID2).s32(I1).s32(I2));
-    add(
-        "SetDesktopFlag", [] { return NC_SetDesktopFlag(ID, I1, I2, I3, I4); }, ints(M(111).u32(ID), 4));
-    add(
-        "SetBackColor", [] { return NC_SetBackColor(ID, PIX); }, M(117).u32(ID).u32(PIX));
-    add(
-        "SetBackPixmap", [] { return NC_SetBackPixmap(0, ID2); }, M(118).u32(0).u32(ID2));
-    add(
-        "UpdateBigPixmap", [] { return NC_UpdateBigPixmap(ID, "/tmp/app_1f_00001", 77, 88, 40, 30, 8); },
-        M(125).u32(ID).u32(0).u32(0).s32(40).s32(30).s32(8).text("/tmp/app_1f_00001", 128));
-    add(
-        "InvertPixmap", [] { return NC_InvertPixmap(ID, I1, I2, I3, I4); }, ints(M(126).u32(ID), 4));
-    add(
-        "CopyAreaP2P2", [] { return NC_CopyAreaP2P2(ID, ID2, 0, I1, I2, I3, I4, I5, I6); },
-        ints(M(130).u32(ID).u32(ID2).u32(0), 6));
-    add(
-        "CopyAreaP2WNormal", [] { return NC_CopyAreaP2WNormal(ID, ID2, ID3, I1, I2, I3, I4, I5, I6); },
-        ints(M(141).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
-    add(
-        "CopyAreaP2WLeft", [] { return NC_CopyAreaP2WLeft(ID, ID2, ID3, I1, I2, I3, I4, I5, I6); },
-        ints(M(142).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
-    add(
-        "CopyAreaP2P3", [] { return NC_CopyAreaP2P3(ID, ID2, ID3, I1, I2, I3, I4, I5, I6); },
-        ints(M(146).u32(ID).u32(ID2).u32(ID3), 6));
-    add(
-        "SavePixmap", [] { return NC_SavePixmap(ID); }, M(254).u32(ID));
+    W(NC_DestroyWindow(ID), M(2).u32(ID));
+    W(NC_RaiseWindow(ID), M(3).u32(ID));
+    W(NC_LowerWindow(ID), M(4).u32(ID));
+    W(NC_MapWindow(ID, 1), M(5).u32(ID).byte(1));
+    W(NC_UnmapWindow(ID, 0xFE), M(6).u32(ID).byte(0xFE));
+    W(NC_ResizeWindow(ID, I1, I2), M(7).u32(ID).s32(I1).s32(I2));
+    W(NC_MoveWindow(ID, I1, I2, 1), M(8).u32(ID).s32(I1).s32(I2).byte(1));
+    W(NC_MoveResizeWindow(ID, I1, I2, I3, I4, 7), ints(M(9).u32(ID), 4).byte(7));
+    W(NC_CreatePixmap(ID, I1, I2, 8), M(10).u32(ID).s32(I1).s32(I2).s32(8));
+    W(NC_FreePixmap(ID), M(11).u32(ID));
+    W(NC_CopyAreaP2W(ID, ID2, ID3, I1, I2, I3, I4, I5, I6), ints(M(13).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
+    W(NC_CopyAreaP2P(ID, ID2, ID3, I1, I2, I3, I4, I5, I6), ints(M(14).u32(ID).u32(ID2).u32(ID3), 6));
+    W(NC_SetWidgetPopFlag(ID, 1), M(15).u32(ID).u32(1));
+    W(NC_SetWidgetFlag(ID, 1), M(16).u32(ID).u32(1));
+    W(NC_SetClientExposed(ID, 0), M(17).u32(ID).u32(0));
+    W(NC_SetTopWindowFlag(ID, 1), M(18).u32(ID).u32(1));
+    W(NC_SetTransientFlag(ID, ID2), M(19).u32(ID).u32(ID2));
+    W(NC_SetWinShapeSizeOffset(ID, ID2, I1, I2), M(109).u32(ID).u32(ID2).s32(I1).s32(I2));
+    W(NC_SetDesktopFlag(ID, I1, I2, I3, I4), ints(M(111).u32(ID), 4));
+    W(NC_SetBackColor(ID, PIX), M(117).u32(ID).u32(PIX));
+    W(NC_SetBackPixmap(0, ID2), M(118).u32(0).u32(ID2));
+    W(NC_UpdateBigPixmap(ID, "/tmp/app_1f_00001", 77, 88, 40, 30, 8),
+      M(125).u32(ID).u32(0).u32(0).s32(40).s32(30).s32(8).text("/tmp/app_1f_00001", 128));
+    W(NC_InvertPixmap(ID, I1, I2, I3, I4), ints(M(126).u32(ID), 4));
+    W(NC_CopyAreaP2P2(ID, ID2, 0, I1, I2, I3, I4, I5, I6), ints(M(130).u32(ID).u32(ID2).u32(0), 6));
+    W(NC_CopyAreaP2WNormal(ID, ID2, ID3, I1, I2, I3, I4, I5, I6), ints(M(141).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
+    W(NC_CopyAreaP2WLeft(ID, ID2, ID3, I1, I2, I3, I4, I5, I6), ints(M(142).u32(ID).u32(ID2).u32(ID3), 6).u32(0));
+    W(NC_CopyAreaP2P3(ID, ID2, ID3, I1, I2, I3, I4, I5, I6), ints(M(146).u32(ID).u32(ID2).u32(ID3), 6));
+    W(NC_SavePixmap(ID), M(254).u32(ID));
 
     // Drawing into a pixmap: the target, then the arguments in order.
     struct Plain {
@@ -215,46 +183,21 @@ std::vector<Case> Cases() {
     for (const Plain& p : fourColours)
         add(p.name, p.call, c4(c3(c2(c1(ints(M(p.op).u32(ID), p.nints))))));
 
-    add(
-        "DrawUpBox", [] { return NC_DrawUpBox(ID, I1, I2, I3, I4, PIX); },
-        ints(M(45).u32(ID), 4).u32(PIX).u32(0).u32(0));
-    add(
-        "DrawDownBox", [] { return NC_DrawDownBox(ID, I1, I2, I3, I4, PIX); },
-        ints(M(46).u32(ID), 4).u32(PIX).u32(0).u32(0));
-    add(
-        "DrawUpBoxCustom", [] { return NC_DrawUpBoxCustom(ID, I1, I2, I3, I4, PIX, 0x0F); },
-        ints(M(52).u32(ID), 4).u32(PIX).byte(0x0F));
-    add(
-        "DrawDownBoxCustom", [] { return NC_DrawDownBoxCustom(ID, I1, I2, I3, I4, PIX, 0x05); },
-        ints(M(53).u32(ID), 4).u32(PIX).byte(0x05));
-    add(
-        "DrawUpBoxCustomRGB", [] { return NC_DrawUpBoxCustomRGB(ID, I1, I2, I3, I4, C1, 0x0A); },
-        c1(ints(M(54).u32(ID), 4)).byte(0x0A));
-    add(
-        "DrawDownBoxCustomRGB", [] { return NC_DrawDownBoxCustomRGB(ID, I1, I2, I3, I4, C1, 0x03); },
-        c1(ints(M(55).u32(ID), 4)).byte(0x03));
-    add(
-        "FillRectW", [] { return NC_FillRectW(ID, I1, I2, I3, I4, I5, PIX, PIX2); },
-        ints(M(63).u32(ID), 5).u32(PIX).u32(PIX2));
-    add(
-        "FillEllipseW", [] { return NC_FillEllipseW(ID, I1, I2, I3, I4, I5, PIX, PIX2); },
-        ints(M(86).u32(ID), 5).u32(PIX).u32(PIX2));
-    add(
-        "DrawGradientRect",
-        [] { return NC_DrawGradientRect(ID, I1, I2, I3, I4, 1, 2, 3, 0xFFFF, 5, 6, 7, 8, 9, 1, 2); },
-        ints(M(64).u32(ID), 4).u16(1).u16(2).u16(3).u16(0xFFFF).u16(5).u16(6).u16(7).u16(8).u16(9).raw(1).raw(2));
-    add(
-        "FillRectWGradient", [] { return NC_FillRectWGradient(ID, I1, I2, I3, I4, I5, C1, C2, C3, C4, 1, 2); },
-        c4(c3(c2(c1(ints(M(66).u32(ID), 5))))).raw(1).raw(2).pad(2));
-    add(
-        "DrawSmallArrow", [] { return NC_DrawSmallArrow(ID, I1, I2, I3, I4, PIX, 2); },
-        ints(M(67).u32(ID), 4).u32(PIX).byte(2));
-    add(
-        "DrawSmallEndArrow", [] { return NC_DrawSmallEndArrow(ID, I1, I2, I3, I4, PIX, 3); },
-        ints(M(68).u32(ID), 4).u32(PIX).byte(3));
-    add(
-        "DrawCheckBox", [] { return NC_DrawCheckBox(ID, I1, I2, I3, I4, 1, PIX, 0); },
-        ints(M(69).u32(ID), 4).byte(1).u32(PIX).byte(0));
+    W(NC_DrawUpBox(ID, I1, I2, I3, I4, PIX), ints(M(45).u32(ID), 4).u32(PIX).u32(0).u32(0));
+    W(NC_DrawDownBox(ID, I1, I2, I3, I4, PIX), ints(M(46).u32(ID), 4).u32(PIX).u32(0).u32(0));
+    W(NC_DrawUpBoxCustom(ID, I1, I2, I3, I4, PIX, 0x0F), ints(M(52).u32(ID), 4).u32(PIX).byte(0x0F));
+    W(NC_DrawDownBoxCustom(ID, I1, I2, I3, I4, PIX, 0x05), ints(M(53).u32(ID), 4).u32(PIX).byte(0x05));
+    W(NC_DrawUpBoxCustomRGB(ID, I1, I2, I3, I4, C1, 0x0A), c1(ints(M(54).u32(ID), 4)).byte(0x0A));
+    W(NC_DrawDownBoxCustomRGB(ID, I1, I2, I3, I4, C1, 0x03), c1(ints(M(55).u32(ID), 4)).byte(0x03));
+    W(NC_FillRectW(ID, I1, I2, I3, I4, I5, PIX, PIX2), ints(M(63).u32(ID), 5).u32(PIX).u32(PIX2));
+    W(NC_FillEllipseW(ID, I1, I2, I3, I4, I5, PIX, PIX2), ints(M(86).u32(ID), 5).u32(PIX).u32(PIX2));
+    W(NC_DrawGradientRect(ID, I1, I2, I3, I4, 1, 2, 3, 0xFFFF, 5, 6, 7, 8, 9, 1, 2),
+      ints(M(64).u32(ID), 4).u16(1).u16(2).u16(3).u16(0xFFFF).u16(5).u16(6).u16(7).u16(8).u16(9).raw(1).raw(2));
+    W(NC_FillRectWGradient(ID, I1, I2, I3, I4, I5, C1, C2, C3, C4, 1, 2),
+      c4(c3(c2(c1(ints(M(66).u32(ID), 5))))).raw(1).raw(2).pad(2));
+    W(NC_DrawSmallArrow(ID, I1, I2, I3, I4, PIX, 2), ints(M(67).u32(ID), 4).u32(PIX).byte(2));
+    W(NC_DrawSmallEndArrow(ID, I1, I2, I3, I4, PIX, 3), ints(M(68).u32(ID), 4).u32(PIX).byte(3));
+    W(NC_DrawCheckBox(ID, I1, I2, I3, I4, 1, PIX, 0), ints(M(69).u32(ID), 4).byte(1).u32(PIX).byte(0));
     add(
         "DrawTabTitleBox",
         [] {
@@ -265,119 +208,73 @@ std::vector<Case> Cases() {
     add(
         "DrawTabTitleBox without colour", [] { return NC_DrawTabTitleBox(ID, I1, I2, I3, I4, nullptr); },
         ints(M(70).u32(ID), 4).u32(0).pad(8));
-    add(
-        "FillRoundRect", [] { return NC_FillRoundRect(ID, I1, I2, I3, I4, I5, I6, PIX); },
-        ints(M(92).u32(ID), 6).pad(20).u32(PIX));
-    add(
-        "FillRoundRectWGradient", [] { return NC_FillRoundRectWGradient(ID, I1, I2, I3, I4, I5, I6, I7, C1, C2, PIX); },
-        c2(c1(ints(M(93).u32(ID), 7))).u32(PIX));
-    add(
-        "DrawArcDouble", [] { return NC_DrawArcDouble(ID, I1, I2, 2.5, -90.0, 1e300, PIX); },
-        M(98).u32(ID).s32(I1).s32(I2).f64(2.5).f64(-90.0).f64(1e300).u32(PIX).pad(4));
-    add(
-        "FillArcDouble", [] { return NC_FillArcDouble(ID, I1, I2, 0.125, 3.0, -7.75, PIX); },
-        M(99).u32(ID).s32(I1).s32(I2).f64(0.125).f64(3.0).f64(-7.75).u32(PIX).pad(4));
+    W(NC_FillRoundRect(ID, I1, I2, I3, I4, I5, I6, PIX), ints(M(92).u32(ID), 6).pad(20).u32(PIX));
+    W(NC_FillRoundRectWGradient(ID, I1, I2, I3, I4, I5, I6, I7, C1, C2, PIX), c2(c1(ints(M(93).u32(ID), 7))).u32(PIX));
+    W(NC_DrawArcDouble(ID, I1, I2, 2.5, -90.0, 1e300, PIX),
+      M(98).u32(ID).s32(I1).s32(I2).f64(2.5).f64(-90.0).f64(1e300).u32(PIX).pad(4));
+    W(NC_FillArcDouble(ID, I1, I2, 0.125, 3.0, -7.75, PIX),
+      M(99).u32(ID).s32(I1).s32(I2).f64(0.125).f64(3.0).f64(-7.75).u32(PIX).pad(4));
     static const int xs[] = {1, -2, 300}, ys[] = {4, 5, -600};
-    add(
-        "DrawPolygon", [] { return NC_DrawPolygon(ID, 3, xs, ys, PIX); },
-        M(71).u32(ID).s32(3).u32(PIX).s32(1).s32(-2).s32(300).s32(4).s32(5).s32(-600));
-    add(
-        "FillPolygon", [] { return NC_FillPolygon(ID, 3, xs, ys, PIX); },
-        M(72).u32(ID).s32(3).u32(PIX).s32(1).s32(-2).s32(300).s32(4).s32(5).s32(-600));
+    W(NC_DrawPolygon(ID, 3, xs, ys, PIX),
+      M(71).u32(ID).s32(3).u32(PIX).s32(1).s32(-2).s32(300).s32(4).s32(5).s32(-600));
+    W(NC_FillPolygon(ID, 3, xs, ys, PIX),
+      M(72).u32(ID).s32(3).u32(PIX).s32(1).s32(-2).s32(300).s32(4).s32(5).s32(-600));
 
     // Straight onto the screen: offset 4 not set, arguments from 8.
-    add(
-        "DrawPointXorScreen", [] { return NC_DrawPointXorScreen(I1, I2, PIX); }, ints(M(21).u32(0), 2).u32(PIX));
-    add(
-        "DrawWHLineXorScreen", [] { return NC_DrawWHLineXorScreen(I1, I2, I3, I4, PIX); },
-        ints(M(22).u32(0), 4).u32(PIX));
-    add(
-        "DrawWVLineXorScreen", [] { return NC_DrawWVLineXorScreen(I1, I2, I3, I4, PIX); },
-        ints(M(23).u32(0), 4).u32(PIX));
-    add(
-        "DrawWRectXorScreen", [] { return NC_DrawWRectXorScreen(I1, I2, I3, I4, I5, PIX); },
-        ints(M(24).u32(0), 5).u32(PIX));
-    add(
-        "DrawPointScreen", [] { return NC_DrawPointScreen(I1, I2, PIX); }, ints(M(25).u32(0), 2).u32(PIX));
-    add(
-        "FillRectScreen", [] { return NC_FillRectScreen(I1, I2, I3, I4, PIX); }, ints(M(26).u32(0), 4).u32(PIX));
+    W(NC_DrawPointXorScreen(I1, I2, PIX), ints(M(21).u32(0), 2).u32(PIX));
+    W(NC_DrawWHLineXorScreen(I1, I2, I3, I4, PIX), ints(M(22).u32(0), 4).u32(PIX));
+    W(NC_DrawWVLineXorScreen(I1, I2, I3, I4, PIX), ints(M(23).u32(0), 4).u32(PIX));
+    W(NC_DrawWRectXorScreen(I1, I2, I3, I4, I5, PIX), ints(M(24).u32(0), 5).u32(PIX));
+    W(NC_DrawPointScreen(I1, I2, PIX), ints(M(25).u32(0), 2).u32(PIX));
+    W(NC_FillRectScreen(I1, I2, I3, I4, PIX), ints(M(26).u32(0), 4).u32(PIX));
 
     // Text.
-    add(
-        "TextOutS", [] { return NC_TextOutS(ID, I1, I2, "Hello", 0, PIX); },
-        M(102).u32(ID).u32(0).s32(I1).s32(I2).s32(5).u32(PIX).bytes("Hello", 5));
-    add(
-        "TextOutD", [] { return NC_TextOutD(ID, I1, I2, "\xc4\xe3\xba\xc3", 4, PIX); },
-        M(103).u32(ID).u32(0).s32(I1).s32(I2).s32(4).u32(PIX).bytes("\xc4\xe3\xba\xc3", 4));
+    W(NC_TextOutS(ID, I1, I2, "Hello", 0, PIX),
+      M(102).u32(ID).u32(0).s32(I1).s32(I2).s32(5).u32(PIX).bytes("Hello", 5));
+    W(NC_TextOutD(ID, I1, I2, "\xc4\xe3\xba\xc3", 4, PIX),
+      M(103).u32(ID).u32(0).s32(I1).s32(I2).s32(4).u32(PIX).bytes("\xc4\xe3\xba\xc3", 4));
     static const unsigned short wide[] = {0x4F60, 0x0041, 0xFFFE};
     add(
         "TextOutSimple", [] { return NC_TextOutSimple(ID, 24, I1, I2, wide, 3, PIX); },
         M(105).u32(ID).s32(24).s32(I1).s32(I2).pad(8).s32(3).u32(PIX).pad(4).u16(0x4F60).u16(0x0041).u16(0xFFFE), 0);
-    add(
-        "TextOutSingle", [] { return NC_TextOutSingle(ID, 2, 254, I1, I2, "abc", 2, PIX); },
-        M(119).u32(ID).s32(2).s32(254).s32(I1).s32(I2).s32(2).u32(PIX).bytes("ab", 2));
-    add(
-        "TextOutDouble", [] { return NC_TextOutDouble(ID, 1, 16, I1, I2, "\xb0\xa1", 0, PIX); },
-        M(120).u32(ID).s32(1).s32(16).s32(I1).s32(I2).s32(2).u32(PIX).bytes("\xb0\xa1", 2));
-    add(
-        "TextOutDemo", [] { return NC_TextOutDemo(ID, I1, I2, I3, I4, I5, "demo", 0, PIX); },
-        ints(M(116).u32(ID).u32(0), 5).s32(4).u32(PIX).bytes("demo", 4));
+    W(NC_TextOutSingle(ID, 2, 254, I1, I2, "abc", 2, PIX),
+      M(119).u32(ID).s32(2).s32(254).s32(I1).s32(I2).s32(2).u32(PIX).bytes("ab", 2));
+    W(NC_TextOutDouble(ID, 1, 16, I1, I2, "\xb0\xa1", 0, PIX),
+      M(120).u32(ID).s32(1).s32(16).s32(I1).s32(I2).s32(2).u32(PIX).bytes("\xb0\xa1", 2));
+    W(NC_TextOutDemo(ID, I1, I2, I3, I4, I5, "demo", 0, PIX),
+      ints(M(116).u32(ID).u32(0), 5).s32(4).u32(PIX).bytes("demo", 4));
 
     // Input, focus and pointer grabs.
-    add(
-        "InsertPointerGrab", [] { return NC_InsertPointerGrab(ID); }, M(106).u32(ID));
-    add(
-        "AddPointerGrab", [] { return NC_AddPointerGrab(ID); }, M(107).u32(ID));
-    add(
-        "RemovePointerGrab", [] { return NC_RemovePointerGrab(ID); }, M(108).u32(ID));
-    add(
-        "KeyFilter", [] { return NC_KeyFilter(ID, 1); }, M(138).u32(ID).u32(1));
+    W(NC_InsertPointerGrab(ID), M(106).u32(ID));
+    W(NC_AddPointerGrab(ID), M(107).u32(ID));
+    W(NC_RemovePointerGrab(ID), M(108).u32(ID));
+    W(NC_KeyFilter(ID, 1), M(138).u32(ID).u32(1));
 
     // Display refresh and modes.
-    add(
-        "SetRotateMode", [] { return NC_SetRotateMode(3); }, M(110).u32(3));
-    add(
-        "GrabUpdate", [] { return NC_GrabUpdate(); }, M(128).u32(0));
-    add(
-        "UnGrabUpdate", [] { return NC_UnGrabUpdate(); }, M(129).u32(0));
-    add(
-        "SwitchDisplayMode", [] { return NC_SwitchDisplayMode(2); }, M(131).u32(2));
-    add(
-        "SetUpdateWaitTime", [] { return NC_SetUpdateWaitTime(1500); }, M(132).u32(1500));
-    add(
-        "SetDefaultRefreshMode", [] { return NC_SetDefaultRefreshMode(4); }, M(133).u32(4));
-    add(
-        "SetOnceRefreshMode", [] { return NC_SetOnceRefreshMode(5); }, M(134).u32(5));
-    add(
-        "DiscardUpdate", [] { return NC_DiscardUpdate(6); }, M(135).u32(6));
-    add(
-        "GrabUpdateRotate", [] { return NC_GrabUpdateRotate(7, 8); }, M(136).u32(7).u32(8));
-    add(
-        "UngrabUpdateRotate", [] { return NC_UngrabUpdateRotate(9, 10); }, M(137).u32(9).u32(10));
-    add(
-        "UpdateLock", [] { return NC_UpdateLock(0, 1); }, M(139).u32(0).u32(1));
-    add(
-        "UpdatePop", [] { return NC_UpdatePop(0, 1); }, M(140).u32(0).u32(1));
-    add(
-        "SetMsgMode", [] { return NC_SetMsgMode(1); }, M(143).u32(1));
-    add(
-        "SetForceUpdate", [] { return NC_SetForceUpdate(0); }, M(144).u32(0));
-    add(
-        "SetSDMode", [] { return NC_SetSDMode(2); }, M(145).u32(2));
+    W(NC_SetRotateMode(3), M(110).u32(3));
+    W(NC_GrabUpdate(), M(128).u32(0));
+    W(NC_UnGrabUpdate(), M(129).u32(0));
+    W(NC_SwitchDisplayMode(2), M(131).u32(2));
+    W(NC_SetUpdateWaitTime(1500), M(132).u32(1500));
+    W(NC_SetDefaultRefreshMode(4), M(133).u32(4));
+    W(NC_SetOnceRefreshMode(5), M(134).u32(5));
+    W(NC_DiscardUpdate(6), M(135).u32(6));
+    W(NC_GrabUpdateRotate(7, 8), M(136).u32(7).u32(8));
+    W(NC_UngrabUpdateRotate(9, 10), M(137).u32(9).u32(10));
+    W(NC_UpdateLock(0, 1), M(139).u32(0).u32(1));
+    W(NC_UpdatePop(0, 1), M(140).u32(0).u32(1));
+    W(NC_SetMsgMode(1), M(143).u32(1));
+    W(NC_SetForceUpdate(0), M(144).u32(0));
+    W(NC_SetSDMode(2), M(145).u32(2));
 
     // Programs and power.
-    add(
-        "RegisterProgram", [] { return NC_RegisterProgram("reader", 1234, 5678); },
-        M(121).text("reader", 32).u32(1234).u32(5678));
-    add(
-        "UserMessage", [] { return NC_UserMessage("reader", "home", 11, 22, 0x81, 3, "xyz"); },
-        M(122).text("reader", 32).text("home", 32).u32(11).u32(22).byte(0x81).u32(3).bytes("xyz", 3).pad(5));
-    add(
-        "QueryProgramInternal", [] { return NC_QueryProgramInternal("home"); }, M(124).text("home", 32).u32(0));
-    add(
-        "RequestCloseServer", [] { return NC_RequestCloseServer(); }, M(253).u32(0));
-    add(
-        "RequestClose", [] { return NC_RequestClose(); }, M(255).u32(0));
+    W(NC_RegisterProgram("reader", 1234, 5678), M(121).text("reader", 32).u32(1234).u32(5678));
+    W(NC_UserMessage("reader", "home", 11, 22, 0x81, 3, "xyz"),
+      M(122).text("reader", 32).text("home", 32).u32(11).u32(22).byte(0x81).u32(3).bytes("xyz", 3).pad(5));
+    W(NC_QueryProgramInternal("home"), M(124).text("home", 32).u32(0));
+    W(NC_RequestCloseServer(), M(253).u32(0));
+    W(NC_RequestClose(), M(255).u32(0));
+#undef W
     return cs;
 }
 

@@ -41,154 +41,50 @@ std::vector<void*> V(std::initializer_list<int> idx) {
     return v;
 }
 
-TEST(ZPSList, FieldsKeepTheirDocumentedOrder) {
-    static_assert(offsetof(ZPSList, count) < offsetof(ZPSList, first));
-    static_assert(offsetof(ZPSList, first) < offsetof(ZPSList, last));
-    static_assert(offsetof(ZPSList, last) < offsetof(ZPSList, allowDuplicates));
-    static_assert(offsetof(ZPCList, data) == 0);
-    static_assert(offsetof(ZPCList, data) < offsetof(ZPCList, extra));
-    static_assert(offsetof(ZPCList, extra) < offsetof(ZPCList, prev));
-    static_assert(offsetof(ZPCList, prev) < offsetof(ZPCList, next));
-    static_assert(offsetof(ZMSList, count) < offsetof(ZMSList, allowDuplicates));
-    static_assert(offsetof(ZMSList, allowDuplicates) < offsetof(ZMSList, first));
-    static_assert(offsetof(ZMSList, first) < offsetof(ZMSList, last));
-    static_assert(offsetof(ZMCList, key) == 0);
-    static_assert(offsetof(ZMCList, key) < offsetof(ZMCList, data));
-    static_assert(offsetof(ZMCList, data) < offsetof(ZMCList, prev));
-    static_assert(offsetof(ZMCList, prev) < offsetof(ZMCList, next));
-    ZPSList a(7), b(0);
-    EXPECT_EQ(a.allowDuplicates, 1);
-    EXPECT_EQ(b.allowDuplicates, 0);
-    EXPECT_EQ(a.count, 0);
-    EXPECT_EQ(a.first, nullptr);
-    EXPECT_EQ(a.last, nullptr);
-}
+// The field order is part of the library's binary interface.
+static_assert(offsetof(ZPSList, count) < offsetof(ZPSList, first));
+static_assert(offsetof(ZPSList, first) < offsetof(ZPSList, last));
+static_assert(offsetof(ZPSList, last) < offsetof(ZPSList, allowDuplicates));
+static_assert(offsetof(ZPCList, data) == 0);
+static_assert(offsetof(ZPCList, data) < offsetof(ZPCList, extra));
+static_assert(offsetof(ZPCList, extra) < offsetof(ZPCList, prev));
+static_assert(offsetof(ZPCList, prev) < offsetof(ZPCList, next));
+static_assert(offsetof(ZMSList, count) < offsetof(ZMSList, allowDuplicates));
+static_assert(offsetof(ZMSList, allowDuplicates) < offsetof(ZMSList, first));
+static_assert(offsetof(ZMSList, first) < offsetof(ZMSList, last));
+static_assert(offsetof(ZMCList, key) == 0);
+static_assert(offsetof(ZMCList, key) < offsetof(ZMCList, data));
+static_assert(offsetof(ZMCList, data) < offsetof(ZMCList, prev));
+static_assert(offsetof(ZMCList, prev) < offsetof(ZMCList, next));
 
-TEST(ZPSList, InsertOutsideTheListAppendsAndInsertAtZeroMakesTheHead) {
-    ZPSList l(0);
-    ASSERT_EQ(l.AppendItem(P(1)), 0);
-    ASSERT_EQ(l.AppendItem(P(2)), 0);
-    EXPECT_EQ(l.InsertItem(5, P(3)), 0);
-    EXPECT_EQ(Walk(l), V({1, 2, 3}));
-    EXPECT_EQ(l.InsertItem(-1, P(4)), 0);
-    EXPECT_EQ(Walk(l), V({1, 2, 3, 4}));
-    EXPECT_EQ(l.InsertItem(0, P(5)), 0);
-    EXPECT_EQ(l.FindIndexByData(P(5)), 0);
-    EXPECT_EQ(l.first->data, P(5));
-    EXPECT_EQ(l.InsertItem(2, P(6)), 0);
-    EXPECT_EQ(Walk(l), V({5, 1, 6, 2, 3, 4}));
-    // Inserting at count appends.
-    EXPECT_EQ(l.InsertItem(6, P(7)), 0);
-    EXPECT_EQ(Walk(l), V({5, 1, 6, 2, 3, 4, 7}));
-    EXPECT_EQ(l.InsertItem(1, nullptr), -1);
-    EXPECT_EQ(l.InsertItem(1, P(2)), -1);
-    EXPECT_EQ(l.InsertItem(99, P(2)), -1);
-    EXPECT_EQ(l.count, 7);
-}
-
-TEST(ZPSList, DuplicatesAreRefusedUnlessAllowed) {
-    ZPSList single(0);
-    EXPECT_EQ(single.AppendItem(P(1)), 0);
-    EXPECT_EQ(single.AppendItem(P(1)), -1);
-    EXPECT_EQ(single.count, 1);
-    EXPECT_EQ(single.AppendItem(nullptr), -1);
-    EXPECT_EQ(single.count, 1);
-
+// What the random model tests below do not reach: the extra word, node
+// lookup by index, a null list, and a keyed list that copies its keys.
+TEST(ZLists, ExtraWordNodeLookupAndCopiedKeys) {
     ZPSList multi(1);
     EXPECT_EQ(multi.AppendItem(P(1)), 0);
-    EXPECT_EQ(multi.AppendItem(P(2)), 0);
     EXPECT_EQ(multi.AppendItemExtra(P(1), P(9)), 0);
-    EXPECT_EQ(Walk(multi), V({1, 2, 1}));
+    EXPECT_EQ(Walk(multi), V({1, 1}));
     EXPECT_EQ(multi.last->extra, P(9));
     EXPECT_EQ(multi.first->extra, nullptr);
-    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(1)), 2);
-    EXPECT_EQ(Walk(multi), V({2}));
-    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(1)), 0);
-    EXPECT_EQ(RemoveItemByDataDuplicate(&multi, P(2)), 1);
-    EXPECT_EQ(Walk(multi), V({}));
+    EXPECT_EQ(multi.FindItemByIndex(1), multi.last);
+    EXPECT_EQ(multi.FindItemByIndex(2), nullptr);
+    EXPECT_EQ(multi.FindItemByIndex(-1), nullptr);
     EXPECT_EQ(RemoveItemByDataDuplicate(nullptr, P(2)), 0);
-}
 
-TEST(ZPSList, LookupAndRemovalByIndexAndData) {
-    ZPSList l(0);
-    EXPECT_EQ(l.FindItemByIndex(0), nullptr);
-    EXPECT_EQ(l.FindItemByData(P(1)), nullptr);
-    EXPECT_EQ(l.FindIndexByData(P(1)), -1);
-    EXPECT_EQ(l.RemoveItemByIndex(0), -1);
-    for (int i = 0; i < 5; i++)
-        l.AppendItem(P(i));
-    EXPECT_EQ(l.FindItemByIndex(-1), nullptr);
-    EXPECT_EQ(l.FindItemByIndex(5), nullptr);
-    EXPECT_EQ(l.FindDataByIndex(4), P(4));
-    EXPECT_EQ(l.FindDataByIndex(1), P(1));
-    EXPECT_EQ(l.FindDataByIndex(5), nullptr);
-    EXPECT_EQ(l.FindItemByData(P(3)), l.last->prev);
-    EXPECT_EQ(l.FindItemByData(nullptr), nullptr);
-    EXPECT_EQ(l.FindIndexByData(P(3)), 3);
-    EXPECT_EQ(l.FindIndexByData(nullptr), -1);
-
-    EXPECT_EQ(l.RemoveItemByIndex(0), 0); // head
-    EXPECT_EQ(l.RemoveItemByIndex(3), 0); // tail
-    EXPECT_EQ(l.RemoveItemByIndex(3), -1);
-    EXPECT_EQ(Walk(l), V({1, 2, 3}));
-    EXPECT_EQ(l.RemoveItemByData(P(2)), 0);
-    EXPECT_EQ(l.RemoveItemByData(P(2)), -1);
-    EXPECT_EQ(l.RemoveItemByData(nullptr), -1);
-    EXPECT_EQ(Walk(l), V({1, 3}));
-    l.clear();
-    EXPECT_EQ(Walk(l), V({}));
-    EXPECT_EQ(l.AppendItem(P(1)), 0); // usable after clear
-    EXPECT_EQ(Walk(l), V({1}));
-}
-
-TEST(ZMSList, KeyedAppendFindAndRemove) {
     ZMSList l(0);
-    int p = 0, q = 0;
-    EXPECT_EQ(l.AppendItem("a", &p), 1);
-    EXPECT_EQ(l.AppendItem("a", &p), 0);
-    EXPECT_EQ(l.count, 1);
-    EXPECT_EQ(l.AppendItem("a", &q), 1);
-    EXPECT_EQ(l.count, 2);
-    EXPECT_EQ(l.FindItem("a"), &p);
-    EXPECT_STREQ(l.last->key, "a");
-    EXPECT_EQ(l.last->data, &q);
-
-    EXPECT_EQ(l.AppendItem(nullptr, &p), 0);
-    EXPECT_EQ(l.AppendItem("", &p), 0);
-    EXPECT_EQ(l.AppendItem("b", nullptr), 0);
-    EXPECT_EQ(l.count, 2);
-    EXPECT_EQ(l.FindItem(""), nullptr);
-    EXPECT_EQ(l.FindItem(nullptr), nullptr);
-    EXPECT_EQ(l.FindItem("A"), nullptr);
-    EXPECT_EQ(l.FindItem("ab"), nullptr);
-
-    // The key is copied: changing the caller's buffer changes nothing.
+    int p = 0;
     char key[] = "bb";
-    EXPECT_EQ(l.AppendItem(key, &q), 1);
+    EXPECT_EQ(l.AppendItem(key, &p), 1);
     key[0] = 'x';
-    EXPECT_EQ(l.FindItem("bb"), &q);
+    EXPECT_EQ(l.FindItem("bb"), &p);
     EXPECT_EQ(l.FindItem("xb"), nullptr);
-
-    EXPECT_EQ(l.RemoveItem("a"), 1); // the head, holding &p
-    EXPECT_EQ(l.FindItem("a"), &q);
-    EXPECT_EQ(l.first->data, &q);
-    EXPECT_EQ(l.first->prev, nullptr);
-    EXPECT_EQ(l.RemoveItem("bb"), 1); // the tail
-    EXPECT_EQ(l.last, l.first);
-    EXPECT_EQ(l.last->next, nullptr);
-    EXPECT_EQ(l.RemoveItem("zz"), 0);
+    EXPECT_EQ(l.FindItem(nullptr), nullptr);
+    EXPECT_EQ(l.AppendItem(nullptr, &p), 0);
     EXPECT_EQ(l.RemoveItem(nullptr), 0);
-    EXPECT_EQ(l.count, 1);
     l.clear();
     EXPECT_EQ(l.count, 0);
     EXPECT_EQ(l.first, nullptr);
     EXPECT_EQ(l.last, nullptr);
-    EXPECT_EQ(l.FindItem("a"), nullptr);
-
-    ZMSList dup(1);
-    EXPECT_EQ(dup.AppendItem("k", &p), 1);
-    EXPECT_EQ(dup.AppendItem("k", &p), 1);
-    EXPECT_EQ(dup.count, 2);
 }
 
 // Thousands of random operations on a ZPSList and on a std::list model; after

@@ -105,6 +105,10 @@ bool ServerProcess::Start(const std::vector<std::string>& args, const std::vecto
 
 void ServerProcess::Kill() {
     if (pid_ <= 0) return;
+#ifdef EINK_STOP_GENTLY
+    int status;
+    if (kill(pid_, SIGTERM) == 0 && WaitExit(2000, &status)) return;
+#endif
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;

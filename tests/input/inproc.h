@@ -127,6 +127,20 @@ inline std::string KeyText(const Event& e) {
                        strnlen(reinterpret_cast<const char*>(e.raw.data()) + 40, e.raw.size() - 40));
 }
 
+// "code/code2 mMODIFIER rRELEASED 'text'" per key, so that a whole sequence
+// is compared at once.
+inline std::vector<std::string> KeyLines(const std::vector<Event>& keys) {
+    std::vector<std::string> out;
+    for (const Event& k : keys) {
+        char buf[96];
+        snprintf(buf, sizeof buf, "%u/%u m%u r%d '%s'", KeyCode(k), KeyCode2(k), KeyModifier(k), KeyReleased(k),
+                 KeyText(k).c_str());
+        out.push_back(buf);
+    }
+    return out;
+}
+using Lines = std::vector<std::string>;
+
 inline void InputTest::SetUp() {
     static bool screenReady = false;
     if (!screenReady) {

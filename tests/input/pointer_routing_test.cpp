@@ -47,6 +47,8 @@ std::vector<std::string> Summary(const std::vector<Event>& events) {
 }
 
 using Strings = std::vector<std::string>;
+using XY = std::pair<int32_t, int32_t>;
+XY Pos() { return {SS_PointerX(), SS_PointerY()}; }
 
 class PointerTest : public InputTest {
 protected:
@@ -68,12 +70,10 @@ protected:
 TEST_F(PointerTest, PressOverAChildFocusesItAndTheReleaseFollowsThePress) {
     // Move onto the left child: enter it and report the move there.
     SS_PointerInput(0, -450, -650);
-    EXPECT_EQ(SS_PointerX(), 50);
-    EXPECT_EQ(SS_PointerY(), 50);
+    EXPECT_EQ(Pos(), XY(50, 50));
     auto ev = Events(c_);
     EXPECT_EQ(Summary(ev), (Strings{"5@100002", "4@100002"}));
-    EXPECT_EQ(EvX(ev[0]), 40);
-    EXPECT_EQ(EvY(ev[0]), 40);
+    EXPECT_EQ(XY(EvX(ev[0]), EvY(ev[0])), XY(40, 40));
     EXPECT_EQ(EvButton(ev[0]), 0);
 
     // The focus was the right top-level (mapped last): it changes.
@@ -250,54 +250,43 @@ TEST_F(PointerTest, RotationTurnsRelativeAndAbsoluteInput) {
     SS_SetPointerPosition(100, 100);
     g_rotateMode = 1;
     SS_PointerInput(0, 5, 0);
-    EXPECT_EQ(SS_PointerX(), 100);
-    EXPECT_EQ(SS_PointerY(), 105);
+    EXPECT_EQ(Pos(), XY(100, 105));
     g_rotateMode = 2;
     SS_PointerInput(0, 5, 3);
-    EXPECT_EQ(SS_PointerX(), 95);
-    EXPECT_EQ(SS_PointerY(), 102);
+    EXPECT_EQ(Pos(), XY(95, 102));
     g_rotateMode = 3;
     SS_PointerInput(0, 5, 3);
-    EXPECT_EQ(SS_PointerX(), 98);
-    EXPECT_EQ(SS_PointerY(), 97);
+    EXPECT_EQ(Pos(), XY(98, 97));
     g_rotateMode = 0;
     SS_PointerInput(0, -1000, 5000);
-    EXPECT_EQ(SS_PointerX(), 0);
-    EXPECT_EQ(SS_PointerY(), 799);
+    EXPECT_EQ(Pos(), XY(0, 799));
 
     // Absolute: W = 600, H = 800 here.
     g_rotateMode = 1;
     SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(SS_PointerX(), 581);
-    EXPECT_EQ(SS_PointerY(), 10);
+    EXPECT_EQ(Pos(), XY(581, 10));
     g_rotateMode = 3;
     SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(SS_PointerX(), 20);
-    EXPECT_EQ(SS_PointerY(), 791);
+    EXPECT_EQ(Pos(), XY(20, 791));
     g_rotateMode = 2;
     SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(SS_PointerX(), 591);
-    EXPECT_EQ(SS_PointerY(), 781);
+    EXPECT_EQ(Pos(), XY(591, 781));
     g_rotateMode = 0;
     SS_PointerInputAbs(0, 0, 0, true);
     EXPECT_EQ(SS_PointerX(), 591) << "(0, 0) leaves the position alone";
     SS_PointerInputAbs(0, 5, 5, false);
-    EXPECT_EQ(SS_PointerX(), 596);
-    EXPECT_EQ(SS_PointerY(), 786);
+    EXPECT_EQ(Pos(), XY(596, 786));
     SS_PointerInputAbs(0, 5000, 5000, true);
-    EXPECT_EQ(SS_PointerX(), 599);
-    EXPECT_EQ(SS_PointerY(), 799);
+    EXPECT_EQ(Pos(), XY(599, 799));
 }
 
 TEST_F(PointerTest, MousePacketsFollowThePs2Layout) {
     SS_SetPointerPosition(100, 100);
     SS_MousePacket(0x09, 0x05, 0x03);
-    EXPECT_EQ(SS_PointerX(), 105);
-    EXPECT_EQ(SS_PointerY(), 97);
+    EXPECT_EQ(Pos(), XY(105, 97));
     EXPECT_EQ(SS_PointerButtons(), 1u);
     SS_MousePacket(0x19, 0xFB, 0x00); // still left, x sign set
-    EXPECT_EQ(SS_PointerX(), 100);
-    EXPECT_EQ(SS_PointerY(), 97);
+    EXPECT_EQ(Pos(), XY(100, 97));
     EXPECT_EQ(SS_PointerButtons(), 1u);
     SS_MousePacket(0x2E, 0x00, 0xFE); // middle (bit 2 -> 1), right (bit 1 -> 2), dy = 256 - 254
     EXPECT_EQ(SS_PointerButtons(), 6u);
@@ -322,8 +311,7 @@ TEST_F(PointerTest, MousePacketsFollowThePs2Layout) {
 
 TEST_F(PointerTest, TouchRecordsAreAbsolutePresses) {
     SS_TouchRecord(5, 40, 50);
-    EXPECT_EQ(SS_PointerX(), 40);
-    EXPECT_EQ(SS_PointerY(), 50);
+    EXPECT_EQ(Pos(), XY(40, 50));
     EXPECT_EQ(SS_PointerButtons(), 1u);
     SS_TouchRecord(0, 999, 999);
     EXPECT_EQ(SS_PointerX(), 40) << "the release is at the last reported position";
@@ -339,8 +327,7 @@ TEST_F(PointerTest, TouchRecordsAreAbsolutePresses) {
     const uint8_t rec[] = {1, 0, 200, 0, 44, 1, 0, 0, /* second, split: */ 0, 0, 7, 0};
     ASSERT_EQ(write(p[1], rec, sizeof rec), ssize_t(sizeof rec));
     SS_ReadTouch();
-    EXPECT_EQ(SS_PointerX(), 200);
-    EXPECT_EQ(SS_PointerY(), 300);
+    EXPECT_EQ(Pos(), XY(200, 300));
     EXPECT_EQ(SS_PointerButtons(), 1u);
     const uint8_t tail[] = {8, 0, 0, 0};
     ASSERT_EQ(write(p[1], tail, sizeof tail), ssize_t(sizeof tail));

@@ -81,6 +81,22 @@ public:
     uint8_t bg_;
 };
 
+// A screen image of the test's own in place of the panel's, for as long as
+// the object lives.
+struct FakeScreen {
+    static inline uint8_t pixels[600 * 800], front[600 * 800];
+    SSScreen fake{600, 800, 8, pixels, front, false};
+    SSScreen* saved = g_screen;
+    FakeScreen() {
+        g_screen = &fake;
+        g_rotateMode = 0;
+    }
+    ~FakeScreen() {
+        g_screen = saved;
+        g_rotateMode = 0;
+    }
+};
+
 Msg Req(uint8_t op) {
     Msg m(op);
     m.u32(kPix);
@@ -390,30 +406,23 @@ TEST(Arcs, FullTurnsAreTheSameCircleAndATinyExtentDrawsNothing) {
 }
 
 TEST(Screen, XorPointTwiceRestoresTheScreen) {
-    static uint8_t screen[600 * 800], front[600 * 800];
-    SSScreen fake{600, 800, 8, screen, front, false};
-    SSScreen* saved = g_screen;
-    g_screen = &fake;
-    g_rotateMode = 0;
-    for (size_t i = 0; i < sizeof screen; ++i)
+    FakeScreen fake;
+    uint8_t* screen = FakeScreen::pixels;
+    for (size_t i = 0; i < sizeof FakeScreen::pixels; ++i)
         screen[i] = uint8_t(i * 31);
-    std::vector<uint8_t> before(screen, screen + sizeof screen);
+    std::vector<uint8_t> before(screen, screen + sizeof FakeScreen::pixels);
     Bytes m = Msg(kDrawPointXorScreen).u32(0).s32(10).s32(20).u32(0x5A).done();
     Dispatch(m);
     EXPECT_EQ(screen[20 * 600 + 10], uint8_t(before[20 * 600 + 10] ^ 0x5A));
     Dispatch(m);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), screen));
-    g_screen = saved;
 }
 
 // Every drawing opcode with wild arguments: nothing may be written outside
 // the pixmap (the pixels sit between guard zones; the sanitizers watch the
 // rest) and every request must finish.
 TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
-    static uint8_t screen[600 * 800], front[600 * 800];
-    SSScreen fake{600, 800, 8, screen, front, false};
-    SSScreen* saved = g_screen;
-    g_screen = &fake;
+    FakeScreen fake;
     std::mt19937 rng(12345);
     auto wild = [&]() -> int32_t {
         switch (rng() % 6) {
@@ -462,8 +471,6 @@ TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
         }
         c.p_->d.pixels = own;
     }
-    g_rotateMode = 0;
-    g_screen = saved;
 }
 
 namespace {
@@ -548,16 +555,13 @@ TEST(Gradients, RampsMirrorsAndBands) {
     EXPECT_EQ(column(5), (std::vector<int>{0, 127, 127, 0, 0})); // the extra outer row keeps to c1
     EXPECT_EQ(column(1), (std::vector<int>{0}));
 
+    auto band = [](uint32_t pixel1, uint32_t pixel2) {
+        Msg m = Req(kDrawRectWGradient);
+        m.s32(0).s32(0).s32(6).s32(6).s32(2);
+        return m.color(0, 0, 0, 0, pixel1).color(255, 255, 255, 0, pixel2).done();
+    };
     Canvas b(6, 6);
-    Dispatch(Req(kDrawRectWGradient)
-                 .s32(0)
-                 .s32(0)
-                 .s32(6)
-                 .s32(6)
-                 .s32(2)
-                 .color(0, 0, 0, 0, 1)
-                 .color(255, 255, 255, 0, 2)
-                 .done());
+    Dispatch(band(1, 2));
     EXPECT_EQ(b.at(0, 0), 0);
     EXPECT_EQ(b.at(5, 5), 0);
     EXPECT_EQ(b.at(1, 1), 127);
@@ -565,15 +569,7 @@ TEST(Gradients, RampsMirrorsAndBands) {
     EXPECT_EQ(b.at(2, 2), b.bg_);
     // Equal pixel words: the plain band in that pixel.
     Canvas e(6, 6);
-    Dispatch(Req(kDrawRectWGradient)
-                 .s32(0)
-                 .s32(0)
-                 .s32(6)
-                 .s32(6)
-                 .s32(2)
-                 .color(0, 0, 0, 0, 9)
-                 .color(255, 255, 255, 0, 9)
-                 .done());
+    Dispatch(band(9, 9));
     EXPECT_EQ(e.at(1, 1), 9);
     EXPECT_EQ(e.at(4, 0), 9);
 
@@ -595,12 +591,9 @@ TEST(RoundRects, SmallRoundedOutlineGolden) {
 }
 
 TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
-    static uint8_t screen[600 * 800], front[600 * 800];
-    SSScreen fake{600, 800, 8, screen, front, false};
-    SSScreen* saved = g_screen;
-    g_screen = &fake;
-    g_rotateMode = 0;
-    memset(screen, 0, sizeof screen);
+    FakeScreen fake;
+    uint8_t* screen = FakeScreen::pixels;
+    memset(screen, 0, sizeof FakeScreen::pixels);
     Dispatch(Msg(kFillRectScreen).u32(0).s32(-5).s32(10).s32(10).s32(2).u32(7).done());
     int n = 0;
     for (int y = 0; y < 800; ++y)
@@ -611,7 +604,7 @@ TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
             }
     EXPECT_EQ(n, 10);
 
-    memset(screen, 0, sizeof screen);
+    memset(screen, 0, sizeof FakeScreen::pixels);
     Dispatch(Msg(kDrawWRectXorScreen).u32(0).s32(10).s32(20).s32(6).s32(5).s32(1).u32(0xFF).done());
     std::set<std::pair<int, int>> set;
     for (int y = 0; y < 800; ++y)
@@ -623,7 +616,6 @@ TEST(Screen, FillAndXorFrameAreClippedToTheScreen) {
     for (int y = 21; y <= 23; ++y)
         want.insert({10, y}), want.insert({15, y});
     EXPECT_EQ(set, want) << "the right band's corners are inverted twice";
-    g_screen = saved;
 }
 
 namespace {

@@ -1,0 +1,157 @@
+// Redrawing a screen of 40 mixed basic widgets (one UpdateWindow each)
+// through libgui against a real winserver: the requests and bytes each
+// widget's redraw sends, and the time from the first request written to the
+// server having executed the last (a QueryProgram answered after the last
+// copy), beside the bare round trip of that query.
+//
+//   widgets_bench [rounds]      (default 300)
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "egui.h"
+
+namespace {
+
+using namespace bench;
+
+// Everything written before has run once the server answers this query.
+bool ServerSync() {
+    Bytes q = Request(124, std::vector<uint32_t>(9, 0));
+    if (!WriteAll(connFd, q.data(), q.size())) return false;
+    for (;;) {
+        GS_GeneralEvent_st* ev = GotEvent();
+        if (!ev) return false;
+        if (GL_EventType(ev) == 124) return true;
+    }
+}
+
+// Requests and bytes of one redraw, read from a socket pair put in place of
+// the connection.
+void CountRedraw(GL_Window* w, int* requests, int* bytes) {
+    int sv[2];
+    socketpair(AF_UNIX, SOCK_STREAM, 0, sv);
+    int saved = connFd;
+    connFd = sv[0];
+    w->UpdateWindow(nullptr);
+    connFd = saved;
+    close(sv[0]);
+    Bytes all;
+    uint8_t buf[65536];
+    ssize_t n;
+    while ((n = read(sv[1], buf, sizeof buf)) > 0)
+        all.insert(all.end(), buf, buf + n);
+    close(sv[1]);
+    *requests = 0;
+    *bytes = int(all.size());
+    for (size_t pos = 0; pos + 4 <= all.size(); ++*requests)
+        pos += Get32(all, pos) >> 8;
+}
+
+std::vector<GL_Window*> BuildScreen(GL_Window* main) {
+    std::vector<GL_Window*> w;
+    for (int i = 0; i < 8; ++i) {
+        auto* l = new GL_Label(main, "label", "Label text", 10, 10 + i * 40, 180, 34, i % 3);
+        l->SetAlign(static_cast<unsigned char>(i % 3));
+        w.push_back(l);
+    }
+    for (int i = 0; i < 6; ++i)
+        w.push_back(new GL_Button(main, "button", "Button", 200, 10 + i * 44, 120, 38, 0));
+    for (int i = 0; i < 4; ++i)
+        w.push_back(new GL_ArrowButton(main, "arrow", 330 + i * 40, 10, 36, 36, i));
+    for (int i = 0; i < 6; ++i) {
+        auto* c = new GL_Check(main, "check", "Check", 330, 60 + i * 44, 250, 40, 0);
+        c->SetChecked(static_cast<unsigned char>(i & 1));
+        w.push_back(c);
+    }
+    auto* group = new GL_Group(main, "group", "Group", 10, 340, 300, 220, 0);
+    w.push_back(group);
+    for (int i = 0; i < 4; ++i)
+        w.push_back(new GL_Radio(group, "radio", "Radio", 10, 30 + i * 46, 280, 42, 0));
+    for (int i = 0; i < 4; ++i)
+        w.push_back(new GL_Panel(main, "panel", 330 + i * 65, 340, 60, 60, 0));
+    for (int i = 0; i < 3; ++i)
+        w.push_back(new GL_Seperator(main, "sep", 330, 410 + i * 20, 250, 14, 0));
+    for (int i = 0; i < 4; ++i)
+        w.push_back(new GL_Led(main, "led", "12:34", 10 + i * 145, 600, 140, 60, 5, iWhiteS));
+    return w;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? atoi(argv[1]) : 300;
+    signal(SIGPIPE, SIG_IGN);
+    std::string root = MakeRoot("widgets", {"/mnt/us/velmora", "/mnt/us/velmora/res"});
+    if (root.empty()) return 1;
+    if (FILE* f = fopen((root + "/mnt/us/velmora/res/xftfont.lst").c_str(), "w")) {
+        fputs("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n", f);
+        fclose(f);
+    }
+    if (FILE* f = fopen((root + "/mnt/us/velmora/res/font.lst").c_str(), "w")) {
+        fputs("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n", f);
+        fclose(f);
+    }
+    pid_t server = StartServer(root);
+    setenv("EINK_ROOT", root.c_str(), 1);
+    int tries = 0;
+    while (OpenConnection() < 0 && ++tries < 100)
+        usleep(100000);
+    if (tries >= 100) {
+        fprintf(stderr, "cannot reach winserver\n");
+        StopServer(server, SIGKILL);
+        RemoveRoot(root);
+        return 1;
+    }
+    InitColorS();
+    InitFont();
+
+    auto* main = new GL_Window(nullptr, "main", 0, 0, 600, 800, iWhiteS, 0);
+    std::vector<GL_Window*> widgets = BuildScreen(main);
+    main->ShowWindow(0);
+    ServerSync(); // the exposure events are read and dropped here
+
+    int totalReq = 0, totalBytes = 0, minReq = 1 << 30, maxReq = 0;
+    for (GL_Window* w : widgets) {
+        int r, b;
+        CountRedraw(w, &r, &b);
+        totalReq += r, totalBytes += b;
+        minReq = std::min(minReq, r), maxReq = std::max(maxReq, r);
+    }
+    const double n = double(widgets.size());
+
+    std::vector<double> redraw, bare;
+    for (int i = 0; i < rounds; ++i) {
+        auto t0 = Clock::now();
+        ServerSync();
+        bare.push_back(Seconds(t0, Clock::now()) * 1000);
+        t0 = Clock::now();
+        for (GL_Window* w : widgets)
+            w->UpdateWindow(nullptr);
+        ServerSync();
+        redraw.push_back(Seconds(t0, Clock::now()) * 1000);
+    }
+    std::sort(redraw.begin(), redraw.end());
+    std::sort(bare.begin(), bare.end());
+    auto at = [](std::vector<double> const& v, double q) { return v[size_t(q * double(v.size() - 1))]; };
+
+    printf("widgets: %zu (scalable fonts: %s), one write per request\n", widgets.size(), gSysInfo[92] ? "yes" : "no");
+    printf("per widget redraw: %.1f requests (%d..%d), %.0f bytes; screen: %d requests, %d bytes\n", totalReq / n,
+           minReq, maxReq, totalBytes / n, totalReq, totalBytes);
+    printf("screen redraw executed by the server, ms: min %.2f  median %.2f  p90 %.2f  (%d rounds)\n", at(redraw, 0),
+           at(redraw, 0.5), at(redraw, 0.9), rounds);
+    printf("bare query round trip, ms:                 min %.3f  median %.3f\n", at(bare, 0), at(bare, 0.5));
+    printf("target: 10 ms -> %s\n", at(redraw, 0.5) <= 10 ? "met" : "NOT met");
+
+    delete main;
+    StopServer(server, SIGTERM);
+    RemoveRoot(root);
+    return 0;
+}
