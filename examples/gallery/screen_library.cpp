@@ -19,7 +19,7 @@ Book const kBooks[] = {
     {"/Kora/res/recentceb.jpg", "红楼梦", "曹雪芹", "37%"},
     {"/Kora/res/ebookmark.jpg", "Pride and Prejudice", "Jane Austen", "82%"},
     {"/Kora/res/ebookmark.jpg", "西游记", "吴承恩", "5%"},
-    {"/Kora/res/ebookmark.jpg", "Les Misérables", "Victor Hugo", "—"},
+    {"/Kora/res/ebookmark.jpg", "Anna Karenina", "Leo Tolstoy", "—"},
     {"/Kora/res/folder.jpg", "唐诗三百首", "蘅塘退士", "100%"},
     {"/Kora/res/ebookmark.jpg", "Moby-Dick", "Herman Melville", "12%"},
     {"/Kora/res/ebookmark.jpg", "三国演义", "罗贯中", "—"},
@@ -48,6 +48,10 @@ void Build(GL_Window* page) {
         nav->AppendItem(item);
     }
     nav->SetCurrItemNum(1);
+    // The status labels are 22 pixels high: a smaller face keeps the text whole.
+    static GL_Font* status = NC_NewFont("", 16, 0, 0);
+    nav->statusLeft->SetFont(status);
+    nav->statusMid->SetFont(status);
     char text[64];
     snprintf(text, sizeof text, "共 %d 本", count);
     nav->statusLeft->SetText(text);
