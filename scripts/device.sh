@@ -25,6 +25,16 @@ start_server() {
   for _ in $(seq 100); do [ -S "$EINK_ROOT/tmp/.commfile" ] && break; sleep 0.05; done
 }
 
+# make_title_pictures <dir>: the battery and sound pictures of the navigation
+# windows' title bar, drawn here (white on black, 40x22 and 22x22).
+make_title_pictures() {
+  local dir=$1
+  convert -size 40x22 xc:black -fill none -stroke white -strokewidth 2 -draw 'rectangle 2,4 33,17' \
+    -fill white -stroke none -draw 'rectangle 34,8 37,13' -draw 'rectangle 6,8 24,13' "$dir/bookmainbattery.jpg"
+  convert -size 22x22 xc:black -fill white -draw 'rectangle 2,8 6,14' -draw 'polygon 6,8 12,3 12,19 6,14' \
+    -fill none -stroke white -strokewidth 2 -draw 'arc 9,6 19,16 -60,60' "$dir/bookmainvoice.jpg"
+}
+
 # make_panel_device <root> <program> <log>: a device as the main job runs it:
 # a 600x800 panel, the three event devices as named pipes held open on
 # descriptors 7, 8 and 9, the Latin and CJK fonts (the CJK face the default so
@@ -34,6 +44,7 @@ start_server() {
 make_panel_device() {
   local root=$1 program=$2 log=$3
   make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
+  make_title_pictures "$root/mnt"
   echo "600 800" > "$root/dev/fb0.mode"
   local i
   for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done

@@ -35,6 +35,7 @@
 #include "gl_check.h"
 #include "gl_label.h"
 #include "gl_led.h"
+#include "gl_navigate.h"
 #include "gl_panel.h"
 
 #endif // EGUI_H
