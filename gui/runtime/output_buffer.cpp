@@ -50,7 +50,8 @@ int WriteOut(iovec* more, int moreCount) {
         long long both = (long long)first + rest;
         return both > 0x7FFFFFFF ? 0x7FFFFFFF : int(both);
     }
-    static std::vector<iovec> pieces;
+    // Never destroyed: the exit flush runs after static destructors.
+    static std::vector<iovec>& pieces = *new std::vector<iovec>;
     pieces.clear();
     if (gOutUsed > 0) pieces.push_back(iovec{gOut, gOutUsed});
     for (int i = 0; i < moreCount; ++i)

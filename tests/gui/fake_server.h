@@ -53,9 +53,9 @@ public:
     }
 
     // Every complete request sent since the last call (what is still
-    // buffered is written first).
-    std::vector<Msg> Take() {
-        GL_Flush();
+    // buffered is written first, unless another thread is the writer).
+    std::vector<Msg> Take(bool flush = true) {
+        if (flush) GL_Flush();
         uint8_t buf[65536];
         for (;;) {
             ssize_t n = read(server_, buf, sizeof buf);

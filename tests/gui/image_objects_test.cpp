@@ -59,15 +59,17 @@ template <class Fn> std::vector<Msg> Drained(FakeServer& server, Fn fn) {
     std::atomic<bool> done{false};
     std::vector<Msg> got;
     std::thread reader([&] {
+        // Only the writing thread may flush the library's buffer.
         while (!done) {
-            for (Msg& m : server.Take())
+            for (Msg& m : server.Take(false))
                 got.push_back(std::move(m));
             usleep(1000);
         }
-        for (Msg& m : server.Take())
+        for (Msg& m : server.Take(false))
             got.push_back(std::move(m));
     });
     fn();
+    GL_Flush();
     done = true;
     reader.join();
     return got;
