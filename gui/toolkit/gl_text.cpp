@@ -308,31 +308,21 @@ int GL_TextOut(unsigned long pm, GL_Font* font, GL_Font*, int x, int y, char con
         SL_TextOutDouble(pm, font, x, y, text, len, pixel);
         return 0;
     }
-    // The server reads the text as UTF-8. ASCII runs go as single-byte text.
-    // Characters above 255 are measured with the one wide advance of the
-    // metric entry, while the server moves its pen by each glyph's own
-    // advance (narrower for most CJK glyphs): each multi-byte character goes
-    // as its own double-byte request at its measured place, so that the text
-    // ends, and every character starts, where it was measured.
+    // The server reads the text as UTF-8 and draws every character above 255
+    // in a cell of the wide advance this side measures with: ASCII runs go as
+    // single-byte text, the runs between them as double-byte text.
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     int cx = x;
     size_t i = 0;
     while (i < len) {
         size_t start = i;
-        if (p[i] < 0x80) {
-            while (i < len && p[i] < 0x80)
-                ++i;
-            size_t run = i - start;
-            cx = SL_TextOutSingle(pm, font, cx, y, text + start, run, pixel);
-            if (cx == 0 || run > kMaxText) break; // failed, or cut by the request: the rest is not drawn
-            continue;
-        }
-        size_t n = p[i] >= 0xF0 ? 4 : p[i] >= 0xE0 ? 3 : p[i] >= 0xC0 ? 2 : 1;
-        i += 1;
-        while (i < len && i - start < n && (p[i] & 0xC0) == 0x80)
+        bool ascii = p[i] < 0x80;
+        while (i < len && (p[i] < 0x80) == ascii)
             ++i;
-        cx = SL_TextOutDouble(pm, font, cx, y, text + start, i - start, pixel);
-        if (cx == 0) break;
+        size_t run = i - start;
+        cx = ascii ? SL_TextOutSingle(pm, font, cx, y, text + start, run, pixel)
+                   : SL_TextOutDouble(pm, font, cx, y, text + start, run, pixel);
+        if (cx == 0 || run > kMaxText) break; // failed, or cut by the request: the rest is not drawn
     }
     return cx;
 }

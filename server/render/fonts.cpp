@@ -212,6 +212,19 @@ void ReadDefaultFontName(char* name) {
     printf("tmpfontname:%s\n", name);
 }
 
+// Clients measure every character above 255 with one advance, and text
+// requests draw such characters in cells of that width. The advance of the
+// fallback ideograph is the one that fits CJK text, where the face's
+// maximum advance (often a wide symbol's) would leave gaps between them.
+static int32_t WideAdvance(FT_Face face, int32_t maxAdvance) {
+    FT_UInt glyph = FT_Get_Char_Index(face, kFallbackChar);
+    if (!glyph) return maxAdvance;
+    g_ftError = FT_Load_Glyph(face, glyph, FT_LOAD_NO_BITMAP);
+    if (g_ftError) return maxAdvance;
+    int32_t advance = CeilPixels(face->glyph->advance.x);
+    return advance > 0 ? advance : maxAdvance;
+}
+
 void FontsMeasure(FT_Face face, int fontIndex, int size, uint8_t* record) {
     memset(record, 0, kMetricRecordSize);
     PutWord(record, metric::kFontIndex, fontIndex);
@@ -224,7 +237,7 @@ void FontsMeasure(FT_Face face, int fontIndex, int size, uint8_t* record) {
     int32_t ascent = CeilPixels(m.ascender);
     int32_t descent = CeilPixels(m.descender < 0 ? -m.descender : m.descender);
     int32_t gap = CeilPixels(m.height - (m.descender < 0 ? -m.descender : m.descender) - m.ascender);
-    PutWord(record, metric::kMaxAdvance, maxAdvance);
+    PutWord(record, metric::kWideAdvance, WideAdvance(face, maxAdvance));
     PutWord(record, metric::kBBoxTop, CeilPixels(FT_MulFix(face->bbox.yMax, m.y_scale)));
     PutWord(record, metric::kBBoxBottom, CeilPixels(FT_MulFix(-face->bbox.yMin, m.y_scale)));
     PutWord(record, metric::kFixedWidth, FT_IS_FIXED_WIDTH(face) ? 1 : 0);

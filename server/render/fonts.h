@@ -48,10 +48,13 @@ constexpr uint32_t kMetricRecordSize = 1088;
 
 // Byte offsets inside a metric record (little-endian words).
 namespace metric {
-constexpr uint32_t kFontIndex = 0, kSize = 4, kCreatedSize = 8, kMaxAdvance = 16, kBBoxTop = 20, kBBoxBottom = 24,
+constexpr uint32_t kFontIndex = 0, kSize = 4, kCreatedSize = 8, kWideAdvance = 16, kBBoxTop = 20, kBBoxBottom = 24,
                    kFixedWidth = 28, kAscent = 32, kDescent = 36, kAscentDescent = 40, kLineGap = 44, kLineHeight = 48,
                    kConst65535 = 56, kAdvances = 60, kFlag = 1084;
 }
+
+// The glyph drawn for a character the face lacks.
+constexpr uint16_t kFallbackChar = 0x56D7;
 
 struct SSGlyphCache; // rendered glyphs of one face (text rendering)
 
@@ -112,7 +115,7 @@ inline uint8_t BlendCoverage(uint8_t old, uint8_t pixel, uint8_t a) {
 
 // Decodes the UTF-8 text of TextOutSingle/TextOutDouble: at most 512 bytes
 // (`count` bytes, or up to the first NUL when count <= 0; never more than
-// `available`), code points cut to 16 bits, only 32..127 and above 255 kept.
+// `available`), code points cut to 16 bits, only 32..126 and from 160 kept.
 // Writes at most 512 characters into `out` and returns how many.
 constexpr int kMaxTextChars = 512;
 int DecodeTextUtf8(const uint8_t* text, int64_t count, uint32_t available, uint16_t* out);

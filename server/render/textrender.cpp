@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "protocol/protocol.h"
 #include "render/fonts.h"
 
 namespace {
 
-constexpr uint16_t kFallbackChar = 0x56D7;
 // All caches together stay under this; a cache that would pass it is emptied
 // and starts again.
 size_t g_cacheBudget = 16u * 1024 * 1024;
@@ -205,7 +205,9 @@ int DecodeTextUtf8(const uint8_t* text, int64_t count, uint32_t available, uint1
         }
         if (!complete) continue;
         code &= 0xFFFF;
-        if ((code >= 32 && code <= 127) || code > 255) out[chars++] = uint16_t(code);
+        // Control characters (C0, DEL and C1) are dropped; Latin-1 letters are
+        // drawn, as clients measure them with their own advances.
+        if ((code >= 32 && code < 127) || code >= 160) out[chars++] = uint16_t(code);
     }
     return chars;
 }
@@ -214,12 +216,22 @@ int64_t DrawTextFace(const SSTextTarget& target, SSFontFace* slot, int64_t x, in
                      uint32_t pixel) {
     if (!slot || !slot->face) return x;
     bool drawable = target.pixels && target.width > 0 && target.height > 0 && target.stride >= target.width;
+    // Characters above 255 sit centred in cells of the published wide
+    // advance, the width clients measure them with, so that text ends where
+    // it was measured whatever the glyphs' own advances.
+    int32_t cell = int32_t(proto::GetU32(slot->record + metric::kWideAdvance));
     int64_t pen = x;
     for (int k = 0; k < n; k++) {
         const CachedGlyph* g = Glyph(slot, chars[k]);
-        if (g->state != GLYPH_DRAWN) continue;
-        if (drawable && g->coverage) BlendGlyph(target, g, pen, y, uint8_t(pixel & 0xFF));
-        pen += g->advance;
+        bool wide = chars[k] > 255;
+        if (g->state == GLYPH_DRAWN && drawable && g->coverage) {
+            int64_t inset = wide && g->advance < cell ? (cell - g->advance) / 2 : 0;
+            BlendGlyph(target, g, pen + inset, y, uint8_t(pixel & 0xFF));
+        }
+        if (wide)
+            pen += cell;
+        else if (g->state == GLYPH_DRAWN)
+            pen += g->advance;
     }
     return pen;
 }

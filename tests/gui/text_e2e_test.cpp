@@ -61,6 +61,8 @@ TEST(TextE2E, MixedLatinAndCjkTextEndsWhereItWasMeasuredAt16And24Pixels) {
             int width = GL_GetTextInfo(font, nullptr, text.c_str(), 0, &r, nullptr, nullptr);
             ASSERT_GT(width, 0);
             ASSERT_LT(kX0 + width, kWinW);
+            EXPECT_EQ(GL_GetTextInfo(font, nullptr, "\xE4\xB8\xAD\xE6\x96\x87", 0, &r, nullptr, nullptr), 2 * size)
+                << "ideographs are measured side by side, without gaps";
 
             unsigned long win = NC_CreateWindow(0, kWinX, y, kWinW, kWinH, iWhiteS, 0);
             NC_MapWindow(win, 0);
