@@ -57,15 +57,23 @@ void GL_ProgressBar::Init(unsigned long pstep, unsigned long pmax, unsigned long
     timer->Run();
 }
 
+// Products of an unsigned long and a small factor, exact before dividing.
+#ifdef __SIZEOF_INT128__
+using WideProduct = unsigned __int128;
+#else
+using WideProduct = unsigned long long;
+static_assert(sizeof(unsigned long) <= 4, "an unsigned long times an int fits");
+#endif
+
 unsigned long GL_ProgressBar::Percent(unsigned long v, unsigned long m) {
     if (m == 0) return 0;
-    return static_cast<unsigned long>(static_cast<unsigned __int128>(v) * 100 / m);
+    return static_cast<unsigned long>(static_cast<WideProduct>(v) * 100 / m);
 }
 
 int GL_ProgressBar::FillWidth(unsigned long v, unsigned long m, int width) {
     if (m == 0 || width <= 4) return 0;
     v = std::min(v, m);
-    return int(static_cast<unsigned __int128>(v) * unsigned(width - 4) / m);
+    return int(static_cast<WideProduct>(v) * unsigned(width - 4) / m);
 }
 
 int GL_ProgressBar::ExecCallback(GL_Object* sender, char const* event, void* a, void* b, void* c, void* d, void* e) {
