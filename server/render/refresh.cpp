@@ -5,12 +5,14 @@ namespace refresh {
 void Init(State& s, long long now, bool dirty) {
     s = State();
     s.lastDirtyMs = now;
+    s.firstDirtyMs = now;
     s.dirtyCount = dirty ? 1 : 0;
 }
 
 void MarkDirty(State& s, long long now) {
     if (s.updateLock) return;
     s.lastDirtyMs = now;
+    if (s.dirtyCount == 0) s.firstDirtyMs = now;
     ++s.dirtyCount;
 }
 
@@ -55,7 +57,9 @@ Action Evaluate(State& s, const Environment& env, long long now) {
     long long quiet = Quiet(s, now);
     if (s.rotateRelease && quiet <= kRotateReleaseQuiet) return Action::None;
     if (!s.force && !s.ungrabRelease && !s.rotateRelease) {
-        if (quiet < (s.longWait ? kLongWaitTime : s.waitTime)) return Action::None;
+        long long wait = s.longWait ? kLongWaitTime : s.waitTime;
+        long long pending = now - s.firstDirtyMs;
+        if (quiet < wait && pending < kStarvationFactor * wait) return Action::None;
     }
 
     // The drawing came for a window that is not the one on top: push nothing
@@ -66,6 +70,7 @@ Action Evaluate(State& s, const Environment& env, long long now) {
         s.ungrabRelease = false;
         s.rotateRelease = false;
         s.lastDirtyMs = now;
+        s.firstDirtyMs = now;
         return Action::ExposeTopmost;
     }
 

@@ -12,10 +12,15 @@ constexpr int32_t kDefaultWaitTime = 500;    // ms of quiet before an ordinary p
 constexpr int32_t kLongWaitTime = 1200;      // ms, while long wait is on
 constexpr int32_t kRotateReleaseQuiet = 400; // ms after UngrabUpdateRotate
 constexpr int32_t kMinWaitTime = 100, kMaxWaitTime = 9999;
+// Drawing that never pauses for the wait time (a blinking caret, a progress
+// bar, an animation) still reaches the panel once its first change has
+// waited this many wait times.
+constexpr int32_t kStarvationFactor = 4;
 
 struct State {
-    uint32_t dirtyCount = 0;   // MarkDirty calls since the last push or discard
-    long long lastDirtyMs = 0; // latest MarkDirty, push or discard
+    uint32_t dirtyCount = 0;    // MarkDirty calls since the last push or discard
+    long long lastDirtyMs = 0;  // latest MarkDirty, push or discard
+    long long firstDirtyMs = 0; // the first MarkDirty still pending
     int32_t waitTime = kDefaultWaitTime;
     bool longWait = false;
     bool force = false;

@@ -10,17 +10,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "egui_conn.h"
 #include "eventloop.h"
 #include "gl_color.h"
 #include "gl_sedit.h"
 #include "harness/eink_root.h"
+#include "harness/fonts.h"
 #include "harness/keys.h"
 #include "harness/panel.h"
 #include "harness/server_process.h"
@@ -81,6 +84,7 @@ bool WaitForText(const std::string& path, const std::string& text, int ms) {
 TEST(EditE2E, TheEditReachesThePanelAndKeypadLettersBecomeItsText) {
     signal(SIGPIPE, SIG_IGN);
     EinkRoot root;
+    WriteFontLists(root, {kWqyMicroHei}, kWqyMicroHei);
     MakeEventFifos(root);
     InstallFakeMainClient(root);
     ServerProcess server(root);
@@ -123,4 +127,31 @@ TEST(EditE2E, TheEditReachesThePanelAndKeypadLettersBecomeItsText) {
         SleepMs(300);
     }
     ASSERT_TRUE(WaitForText(log, "text=abc", 5000)) << ReadFile(log) << ReadFile(out);
+
+    // The letters reach the panel although the caret, blinking every 450 ms,
+    // never leaves the server the quiet it waits for; and the panel images
+    // that follow differ only in the caret's column.
+    std::vector<PanelImage> images;
+    size_t updates = PanelUpdates(root).size();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(WaitPanelUpdates(root, updates + 1, 8000)) << "update " << i;
+        updates = PanelUpdates(root).size();
+        images.emplace_back(root, 600, 800);
+    }
+    EXPECT_GT(images[0].CountOther(kX + 3, kY + 3, kW - 6, kH - 6, 0), 20) << "the typed letters";
+    int pairsWithCaretChange = 0;
+    for (size_t i = 1; i < images.size(); ++i) {
+        int left = kW, right = -1;
+        for (int y = kY; y < kY + kH; ++y)
+            for (int x = kX; x < kX + kW; ++x)
+                if (images[i].Nibble(x, y) != images[i - 1].Nibble(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        EXPECT_EQ(images[i].CountOther(0, 0, 600, kY, 0), images[0].CountOther(0, 0, 600, kY, 0));
+        if (right < 0) continue;
+        EXPECT_LE(right - left, 1) << "only the caret's column changes, update " << i;
+        ++pairsWithCaretChange;
+    }
+    EXPECT_GE(pairsWithCaretChange, 2) << "the caret blinks on the panel";
 }

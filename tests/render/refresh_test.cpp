@@ -54,6 +54,19 @@ TEST(RefreshPolicy, BurstOfDrawingGivesOneUpdateAWaitTimeAfterTheLast) {
     EXPECT_TRUE(p.Run(p.now + 5000).empty());
 }
 
+TEST(RefreshPolicy, DrawingThatNeverPausesIsPushedOnceItsFirstChangeWaitedFourWaitTimes) {
+    // A caret blinking every 450 ms never leaves 500 ms of quiet.
+    Policy p;
+    long long start = p.now;
+    std::vector<long long> pushes;
+    for (int blink = 0; blink < 12; ++blink) {
+        p.Draw();
+        for (long long t : p.Run(p.now + 440))
+            pushes.push_back(t - start);
+    }
+    EXPECT_EQ(pushes, std::vector<long long>({2000, 2250 + 2000}));
+}
+
 TEST(RefreshPolicy, WaitTimeAcceptsOnlyHundredTo9999AndFallsBackTo500AfterAPush) {
     Policy p;
     EXPECT_FALSE(refresh::SetWaitTime(p.s, 99));
