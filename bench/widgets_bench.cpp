@@ -17,21 +17,11 @@
 
 #include "bench_support.h"
 #include "egui.h"
+#include "libgui_sync.h"
 
 namespace {
 
 using namespace bench;
-
-// Everything written before has run once the server answers this query.
-bool ServerSync() {
-    Bytes q = Request(124, std::vector<uint32_t>(9, 0));
-    if (!WriteAll(connFd, q.data(), q.size())) return false;
-    for (;;) {
-        GS_GeneralEvent_st* ev = GotEvent();
-        if (!ev) return false;
-        if (GL_EventType(ev) == 124) return true;
-    }
-}
 
 // Requests and bytes of one redraw, read from a socket pair put in place of
 // the connection.
@@ -116,7 +106,7 @@ int main(int argc, char** argv) {
     auto* main = new GL_Window(nullptr, "main", 0, 0, 600, 800, iWhiteS, 0);
     std::vector<GL_Window*> widgets = BuildScreen(main);
     main->ShowWindow(0);
-    ServerSync(); // the exposure events are read and dropped here
+    LibguiSync(); // the exposure events are read and dropped here
 
     int totalReq = 0, totalBytes = 0, minReq = 1 << 30, maxReq = 0;
     for (GL_Window* w : widgets) {
@@ -130,12 +120,12 @@ int main(int argc, char** argv) {
     std::vector<double> redraw, bare;
     for (int i = 0; i < rounds; ++i) {
         auto t0 = Clock::now();
-        ServerSync();
+        LibguiSync();
         bare.push_back(Seconds(t0, Clock::now()) * 1000);
         t0 = Clock::now();
         for (GL_Window* w : widgets)
             w->UpdateWindow(nullptr);
-        ServerSync();
+        LibguiSync();
         redraw.push_back(Seconds(t0, Clock::now()) * 1000);
     }
     std::sort(redraw.begin(), redraw.end());
