@@ -1,33 +1,15 @@
-// Dithering of grey buffers offered to client programs: ordered dithering to
-// the panel's eight levels (the same matrix and levels as the server's) and
-// error diffusion to a number of bits.
+// Dithering of grey buffers offered to client programs: the server's ordered
+// dither to the panel's eight levels, and error diffusion to a number of bits.
 #include "gl_image.h"
+
+#include "protocol/dither.h"
 
 #include <cstddef>
 #include <vector>
 
-namespace {
-
-const unsigned char kLevels[8] = {0, 37, 73, 110, 146, 183, 219, 255};
-const unsigned char kMatrix[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},    {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},    {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37},   {63, 31, 55, 23, 61, 29, 53, 21},
-};
-
-} // namespace
-
 void smgDither8Gto8C(unsigned char* buffer, int width, int height) {
     if (!buffer || width <= 0 || height <= 0) return;
-    for (int j = 0; j < height; ++j) {
-        unsigned char* row = buffer + size_t(j) * size_t(width);
-        for (int i = 0; i < width; ++i) {
-            const int v = row[i];
-            int q = v / 37;
-            if (q < 7 && kMatrix[j % 8][i % 8] < (v % 37) * 64 / 37) ++q;
-            row[i] = kLevels[q];
-        }
-    }
+    DitherImage(buffer, width, height, width);
 }
 
 void DitherRawImage(unsigned char* buffer, int width, int height, int bits, int) {

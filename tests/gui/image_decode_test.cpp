@@ -474,6 +474,11 @@ TEST(ImageDecode, RawJpegDitherAndConversionHelpers) {
     }
     EXPECT_NEAR(double(sum) / flat.size(), 100.0, 4.0);
     EXPECT_TRUE(std::count(flat.begin(), flat.end(), 73) && std::count(flat.begin(), flat.end(), 110));
+    for (int level : levels) { // a level is kept everywhere, as the server's dither keeps it
+        std::vector<unsigned char> block(64, uint8_t(level));
+        smgDither8Gto8C(block.data(), 8, 8);
+        EXPECT_EQ(std::count(block.begin(), block.end(), level), 64) << level;
+    }
     // Error diffusion to one bit: only 0 and 128 remain, the mean is kept.
     std::vector<unsigned char> ramp(64 * 16);
     for (size_t i = 0; i < ramp.size(); ++i)
