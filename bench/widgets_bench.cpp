@@ -31,6 +31,7 @@ void CountRedraw(GL_Window* w, int* requests, int* bytes) {
     int saved = connFd;
     connFd = sv[0];
     w->UpdateWindow(nullptr);
+    GL_Flush(); // what the redraw buffered belongs to the pair
     connFd = saved;
     close(sv[0]);
     Bytes all;
@@ -117,28 +118,35 @@ int main(int argc, char** argv) {
     }
     const double n = double(widgets.size());
 
-    std::vector<double> redraw, bare;
+    auto at = [](std::vector<double> const& v, double q) { return v[size_t(q * double(v.size() - 1))]; };
+    printf("widgets: %zu (scalable fonts: %s)\n", widgets.size(), gSysInfo[92] ? "yes" : "no");
+    printf("per widget redraw: %.1f requests (%d..%d), %.0f bytes; screen: %d requests, %d bytes\n", totalReq / n,
+           minReq, maxReq, totalBytes / n, totalReq, totalBytes);
+    // The rounds of both modes alternate, so that a drifting machine speed
+    // weighs on both alike.
+    std::vector<double> redraw[2], bare;
     for (int i = 0; i < rounds; ++i) {
         auto t0 = Clock::now();
         LibguiSync();
         bare.push_back(Seconds(t0, Clock::now()) * 1000);
-        t0 = Clock::now();
-        for (GL_Window* w : widgets)
-            w->UpdateWindow(nullptr);
-        LibguiSync();
-        redraw.push_back(Seconds(t0, Clock::now()) * 1000);
+        for (int buffered = 0; buffered < 2; ++buffered) {
+            GL_SetBuffered(buffered);
+            t0 = Clock::now();
+            for (GL_Window* w : widgets)
+                w->UpdateWindow(nullptr);
+            LibguiSync();
+            redraw[buffered].push_back(Seconds(t0, Clock::now()) * 1000);
+        }
     }
-    std::sort(redraw.begin(), redraw.end());
     std::sort(bare.begin(), bare.end());
-    auto at = [](std::vector<double> const& v, double q) { return v[size_t(q * double(v.size() - 1))]; };
-
-    printf("widgets: %zu (scalable fonts: %s), one write per request\n", widgets.size(), gSysInfo[92] ? "yes" : "no");
-    printf("per widget redraw: %.1f requests (%d..%d), %.0f bytes; screen: %d requests, %d bytes\n", totalReq / n,
-           minReq, maxReq, totalBytes / n, totalReq, totalBytes);
-    printf("screen redraw executed by the server, ms: min %.2f  median %.2f  p90 %.2f  (%d rounds)\n", at(redraw, 0),
-           at(redraw, 0.5), at(redraw, 0.9), rounds);
-    printf("bare query round trip, ms:                 min %.3f  median %.3f\n", at(bare, 0), at(bare, 0.5));
-    printf("target: 10 ms -> %s\n", at(redraw, 0.5) <= 10 ? "met" : "NOT met");
+    for (int buffered = 0; buffered < 2; ++buffered) {
+        std::vector<double>& r = redraw[buffered];
+        std::sort(r.begin(), r.end());
+        printf("screen redraw executed by the server, %-16s ms: min %.2f  median %.2f  p90 %.2f  (%d rounds)\n",
+               buffered ? "batched," : "one write/req,", at(r, 0), at(r, 0.5), at(r, 0.9), rounds);
+    }
+    printf("bare query round trip, ms: min %.3f  median %.3f\n", at(bare, 0), at(bare, 0.5));
+    printf("target: 10 ms -> %s\n", at(redraw[1], 0.5) <= 10 ? "met" : "NOT met");
 
     delete main;
     StopServer(server, SIGTERM);
