@@ -52,6 +52,10 @@ built=$(date +%s)
 
 cd "$build"
 status=0
-nice ctest --output-on-failure -j"$(nproc)" --timeout 600 || status=$?
+# The emulator window is a desktop tool for developers, never run on the
+# device: its tests stay with the native stage. A test that fails under
+# emulation runs once more, since qemu slows programs several times over and
+# the end-to-end tests wait on real clocks; a fault fails both times.
+nice ctest --output-on-failure -j"$(nproc)" --timeout 600 -E '^(Scale/)?EinkEmu' --repeat until-pass:2 || status=$?
 echo "armhf stage: build $((built - start)) s, tests $(($(date +%s) - built)) s"
 exit $status
