@@ -115,7 +115,7 @@ inline uint8_t BlendCoverage(uint8_t old, uint8_t pixel, uint8_t a) {
 
 // Decodes the UTF-8 text of TextOutSingle/TextOutDouble: at most 512 bytes
 // (`count` bytes, or up to the first NUL when count <= 0; never more than
-// `available`), code points cut to 16 bits, only 32..126 and from 160 kept.
+// `available`), code points cut to 16 bits, only 32..127 and from 160 kept.
 // Writes at most 512 characters into `out` and returns how many.
 constexpr int kMaxTextChars = 512;
 int DecodeTextUtf8(const uint8_t* text, int64_t count, uint32_t available, uint16_t* out);

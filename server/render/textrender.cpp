@@ -205,9 +205,9 @@ int DecodeTextUtf8(const uint8_t* text, int64_t count, uint32_t available, uint1
         }
         if (!complete) continue;
         code &= 0xFFFF;
-        // Control characters (C0, DEL and C1) are dropped; Latin-1 letters are
+        // Control characters (C0 and C1) are dropped; Latin-1 letters are
         // drawn, as clients measure them with their own advances.
-        if ((code >= 32 && code < 127) || code >= 160) out[chars++] = uint16_t(code);
+        if ((code >= 32 && code <= 127) || code >= 160) out[chars++] = uint16_t(code);
     }
     return chars;
 }
