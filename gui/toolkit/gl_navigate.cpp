@@ -337,11 +337,15 @@ int GL_NavigateWindow::AppendItem(GL_NavigateItem* item) {
 
 int GL_NavigateWindow::DisplayPage(int page) {
     if (page < 0 || page >= pageCount || page == currentPage) return -1;
-    for (int i = currentPage * perPage; i < itemCount && i < (currentPage + 1) * perPage; ++i)
-        items[i]->HideWindow(0);
+    // The new page's items go up before the old ones come down: they cover
+    // the same places, so the window behind is not exposed (and redrawn
+    // whole) once for every item taken away.
+    int const old = currentPage;
     currentPage = page;
     for (int i = page * perPage; i < itemCount && i < (page + 1) * perPage; ++i)
         items[i]->ShowWindow(0);
+    for (int i = old * perPage; i < itemCount && i < (old + 1) * perPage; ++i)
+        items[i]->HideWindow(0);
     return 0;
 }
 

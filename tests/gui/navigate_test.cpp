@@ -287,10 +287,13 @@ TEST(Navigate, AFocusMoveRedrawsBothFramesInsideOneGrab) {
     EXPECT_EQ(sent.back().type(), UnGrab);
     // The old page's items go, the new page's come (their children follow).
     std::set<uint32_t> unmapped, mapped, expectUnmapped, expectMapped;
-    for (auto const& m : sent) {
-        if (m.type() == UnmapWindow) unmapped.insert(m.word(4));
-        if (m.type() == MapWindow) mapped.insert(m.word(4));
+    size_t lastMap = 0, firstUnmap = sent.size();
+    for (size_t i = 0; i < sent.size(); ++i) {
+        if (sent[i].type() == UnmapWindow) unmapped.insert(sent[i].word(4)), firstUnmap = std::min(firstUnmap, i);
+        if (sent[i].type() == MapWindow) mapped.insert(sent[i].word(4)), lastMap = i;
     }
+    // Shown before the old page goes: the window behind is never exposed.
+    EXPECT_LT(lastMap, firstUnmap);
     for (int i = 0; i < 7; ++i) {
         std::set<uint32_t>& ids = i < 5 ? expectUnmapped : expectMapped;
         ids.insert(items[size_t(i)]->GetWindowId());
