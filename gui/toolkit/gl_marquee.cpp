@@ -193,12 +193,16 @@ int GL_Marquee::Draw(_GS_Region*) {
         for (GL_DListData* line = lines.head; line && top < h; line = line->next, top += kLineHeight)
             if (top + kLineHeight > 0) DrawCaption(pixmap, font, posX, int(top) + baseline, line->name, foreColor);
     }
-    // The text passes under the margins.
+    // The text enters and leaves under the margins of its direction (the
+    // others would cut descenders of a line that fits).
     if (backgroundMode == 0) {
-        NC_FillRect(pixmap, 0, 0, kMargin, h, backColor);
-        NC_FillRect(pixmap, w - kMargin, 0, kMargin, h, backColor);
-        NC_FillRect(pixmap, 0, 0, w, kMargin, backColor);
-        NC_FillRect(pixmap, 0, h - kMargin, w, kMargin, backColor);
+        if (Vertical()) {
+            NC_FillRect(pixmap, 0, 0, w, kMargin, backColor);
+            NC_FillRect(pixmap, 0, h - kMargin, w, kMargin, backColor);
+        } else {
+            NC_FillRect(pixmap, 0, 0, kMargin, h, backColor);
+            NC_FillRect(pixmap, w - kMargin, 0, kMargin, h, backColor);
+        }
     }
     EndPixmap(pixmap, this);
     return 0;
