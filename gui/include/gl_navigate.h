@@ -122,7 +122,8 @@ private:
     int MoveFocus(int index);
 };
 
-// Redraws the window's status bar and its three labels.
+// Redraws the window's status bar and its three labels (the status line of a
+// GL_NavigateWindow2).
 int UpdateNavigateWindowStatus(GL_NavigateWindow* window);
 
 // A status line: left, middle and right texts and an image on the right.

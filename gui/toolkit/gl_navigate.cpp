@@ -396,7 +396,9 @@ int GL_NavigateWindow::KeyIn(char*, int, unsigned int code, unsigned int, unsign
 }
 
 int UpdateNavigateWindowStatus(GL_NavigateWindow* window) {
-    if (!window || !window->statusLabel) return -1;
+    if (!window) return -1;
+    if (auto* second = dynamic_cast<GL_NavigateWindow2*>(window)) return second->status2->UpdateNavigateStatus();
+    if (!window->statusLabel) return -1;
     window->statusLabel->UpdateWindow(nullptr);
     window->statusLeft->UpdateWindow(nullptr);
     window->statusMid->UpdateWindow(nullptr);
