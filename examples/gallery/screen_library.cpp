@@ -48,10 +48,6 @@ void Build(GL_Window* page) {
         nav->AppendItem(item);
     }
     nav->SetCurrItemNum(1);
-    // The status labels are 22 pixels high: a smaller face keeps the text whole.
-    static GL_Font* status = NC_NewFont("", 16, 0, 0);
-    nav->statusLeft->SetFont(status);
-    nav->statusMid->SetFont(status);
     char text[64];
     snprintf(text, sizeof text, "共 %d 本", count);
     nav->statusLeft->SetText(text);

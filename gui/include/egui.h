@@ -35,7 +35,9 @@
 #include "gl_check.h"
 #include "gl_label.h"
 #include "gl_led.h"
+#include "gl_marquee.h"
 #include "gl_navigate.h"
 #include "gl_panel.h"
+#include "gl_statusbar.h"
 
 #endif // EGUI_H

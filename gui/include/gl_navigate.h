@@ -1,8 +1,10 @@
 // Paged list screens of a reading device: GL_NavigateWindow (title bar with
 // battery and sound pictures, a column of framed items, a status line with a
-// page indicator), its items GL_NavigateItem (an icon and text columns), the
-// stand-alone status line GL_NavigateStatus, and the battery-level file that
-// the indicator pictures follow.
+// page indicator) and GL_NavigateWindow2 (the same with a GL_NavigateStatus2
+// as its status line), their items GL_NavigateItem (an icon and text
+// columns), the stand-alone status lines GL_NavigateStatus and
+// GL_NavigateStatus2, and the battery-level file that the indicator pictures
+// follow.
 #pragma once
 
 #include "gl_imagewidget.h"
@@ -107,14 +109,21 @@ public:
     GL_Label* statusMid;
     GL_Label* statusRight;
 
+protected:
+    // For GL_NavigateWindow2: the four font sizes, and whether the window
+    // builds its own status bar (null statusLabel and status labels when not).
+    GL_NavigateWindow(GL_Window* parent, char const* title, int perPage, int const fontSizes[4], bool statusBar);
+
 private:
+    void InitWindow(char const* title, int perPage, int const fontSizes[4], bool statusBar);
     void PlaceItem(int index);
     void Refocus(int from, int to); // recolours the two frames
     // Moves the focus to index, turning to its page when needed; 1 when it moved.
     int MoveFocus(int index);
 };
 
-// Redraws the window's status bar and its three labels.
+// Redraws the window's status bar and its three labels (the status line of a
+// GL_NavigateWindow2).
 int UpdateNavigateWindowStatus(GL_NavigateWindow* window);
 
 // A status line: left, middle and right texts and an image on the right.
@@ -141,6 +150,63 @@ public:
     GL_Label* rightLabel;
     GL_Image* rightImage;
     GL_Font* statusFont;
+};
+
+// A status line with, besides the texts, an image before the middle text and
+// a battery picture at the right end.
+class GL_NavigateStatus2 : public GL_Label {
+public:
+    GL_NavigateStatus2(GL_Window* parent);
+    ~GL_NavigateStatus2() override;
+    const char* GetClassName() override; // "GL_NavigateStatus2"
+    int WindowSizeChange(int w, int h) override;
+
+    int SetLeftText(char const* text);
+    int SetMidText(char const* text);
+    int SetRightText(char const* text);
+    int SetLeftAlign(int align);
+    int SetMidAlign(int align);
+    int SetRightAlign(int align);
+    int SetMidImage(char* file);
+    int SetRightImage(char* file);
+    // The battery picture of a level 0..6; a negative level reads the level
+    // from the battery file. -1 (nothing changed) when no level 0..6 results.
+    int SetRightImagePower(int level);
+    int SetRightImageVisible(unsigned char visible);
+    int UpdateNavigateStatus();
+    // Text and background colours of the line and all its parts.
+    void SetColors(unsigned long fore, unsigned long back);
+    void SetTextFont(GL_Font* font);
+
+    // Fields after those of GL_Label, in this order.
+    GL_Label* leftLabel;
+    GL_Label* midLabel;
+    GL_Label* rightLabel;
+    GL_Image* rightImage;
+    GL_Font* statusFont;
+    GL_Image* midImage;
+    GL_Image* powerImage;
+};
+
+// GL_NavigateWindow with a GL_NavigateStatus2 as its status line (fonts 30,
+// 26, 22 and 24); paging, items and keys as in GL_NavigateWindow.
+class GL_NavigateWindow2 : public GL_NavigateWindow {
+public:
+    GL_NavigateWindow2(GL_Window* parent, char const* title, int perPage);
+    ~GL_NavigateWindow2() override;
+    const char* GetClassName() override; // "GL_NavigateWindow2"
+    int WindowSizeChange(int w, int h) override;
+
+    // Forwarded to the status line.
+    int SetLeftText(char const* text);
+    int SetMidImage(char* file);
+    int SetRightImage(char* file);
+    int SetRightImagePower(int level);
+    int SetRightImageVisible(unsigned char visible);
+    GL_NavigateStatus2* GetStatus() { return status2; }
+
+    // Field after those of GL_NavigateWindow.
+    GL_NavigateStatus2* status2;
 };
 
 // The battery level (0..6) kept in "/home/power.txt" for the indicator.

@@ -20,6 +20,8 @@ constexpr int kMaxColumns = 16;
 
 int AtLeast0(int v) { return v > 0 ? v : 0; }
 
+constexpr int kStatusTextHeight = 34;
+
 // Child windows of the title and status bars.
 GL_Label* BarLabel(GL_Window* parent, char const* name, char const* text, GL_Font* font) {
     auto* label = new GL_Label(parent, name, text, 0, 0, 1, 1, 0);
@@ -37,6 +39,19 @@ GL_Image* FixedImage(GL_Window* parent, char const* name, char const* fixedPath,
         if (eink::Path(fixedPath, path, sizeof path)) image->SetImageFile(path, 0);
     }
     return image;
+}
+
+// The texts of the stand-alone status lines: black on white.
+GL_Label* StatusPart(GL_Window* parent, char const* name, GL_Font* font) {
+    auto* label = new GL_Label(parent, name, nullptr, 0, 0, 1, 1, 0);
+    label->SetBackColor(iWhiteS);
+    label->SetForeColor(iBlackS);
+    label->SetFont(font);
+    return label;
+}
+
+int ShowOrHide(GL_Window* window, unsigned char visible) {
+    return visible ? window->ShowWindow(0) : window->HideWindow(0);
 }
 
 } // namespace
@@ -198,6 +213,17 @@ int GL_NavigateItem::SetItemImage(char* file) {
 
 GL_NavigateWindow::GL_NavigateWindow(GL_Window* parent, char const* newTitle, int newPerPage)
     : GL_Label(parent, "navigatewindow", nullptr, 3) {
+    int const sizes[4] = {30, 24, 22, 22};
+    InitWindow(newTitle, newPerPage, sizes, true);
+}
+
+GL_NavigateWindow::GL_NavigateWindow(GL_Window* parent, char const* newTitle, int newPerPage, int const fontSizes[4],
+                                     bool statusBar)
+    : GL_Label(parent, "navigatewindow", nullptr, 3) {
+    InitWindow(newTitle, newPerPage, fontSizes, statusBar);
+}
+
+void GL_NavigateWindow::InitWindow(char const* newTitle, int newPerPage, int const fontSizes[4], bool statusBar) {
     borderWidth = 2;
     borderColor = static_cast<unsigned int>(iGreyS);
     SetBackColor(iWhiteS);
@@ -215,18 +241,20 @@ GL_NavigateWindow::GL_NavigateWindow(GL_Window* parent, char const* newTitle, in
     itemSpacing = 12;
     itemHeight = 65;
     borderFocus = 1;
-    int const sizes[4] = {30, 24, 22, 22};
     for (int i = 0; i < 4; ++i)
-        fonts[i] = NC_NewFont("", sizes[i], 0, 0);
+        fonts[i] = NC_NewFont("", fontSizes[i], 0, 0);
     titleLabel = BarLabel(this, "title", newTitle, fonts[0]);
     titleLabel->SetAlign(1);
     batteryImage = FixedImage(titleLabel, "battery", "/mnt/bookmainbattery.jpg", iBlackS);
     soundImage = FixedImage(titleLabel, "sound", "/mnt/bookmainvoice.jpg", iBlackS);
-    statusLabel = BarLabel(this, "status", nullptr, fonts[2]);
-    statusLeft = BarLabel(statusLabel, "statusleft", nullptr, fonts[3]);
-    statusMid = BarLabel(statusLabel, "statusmid", "  ", fonts[3]);
-    statusMid->SetAlign(2);
-    statusRight = BarLabel(statusLabel, "statusright", nullptr, fonts[3]);
+    statusLabel = statusLeft = statusMid = statusRight = nullptr;
+    if (statusBar) {
+        statusLabel = BarLabel(this, "status", nullptr, fonts[2]);
+        statusLeft = BarLabel(statusLabel, "statusleft", nullptr, fonts[3]);
+        statusMid = BarLabel(statusLabel, "statusmid", "  ", fonts[3]);
+        statusMid->SetAlign(2);
+        statusRight = BarLabel(statusLabel, "statusright", nullptr, fonts[3]);
+    }
     WindowSizeChange(w, h);
 }
 
@@ -259,13 +287,17 @@ int GL_NavigateWindow::WindowSizeChange(int nw, int nh) {
     nw = AtLeast0(nw);
     nh = AtLeast0(nh);
     titleLabel->MoveResizeWindow(0, 0, nw, 50, 0);
-    statusLabel->MoveResizeWindow(0, nh - 50, nw, 50, 0);
     batteryImage->MoveResizeWindow(nw - 74, 8, 40, 22, 0);
     soundImage->MoveResizeWindow(nw - 28, 8, 22, 22, 0);
-    int third = nw / 3;
-    statusLeft->MoveResizeWindow(0, 8, third, 22, 0);
-    statusMid->MoveResizeWindow(third, 8, third, 22, 0);
-    statusRight->MoveResizeWindow(2 * third, 8, nw - 2 * third, 22, 0);
+    if (statusLabel) {
+        statusLabel->MoveResizeWindow(0, nh - 50, nw, 50, 0);
+        // A 22-point line is taller than 22 pixels: the labels take the
+        // bar's height less 8 above and below, so no text is cut.
+        int third = nw / 3;
+        statusLeft->MoveResizeWindow(0, 8, third, kStatusTextHeight, 0);
+        statusMid->MoveResizeWindow(third, 8, third, kStatusTextHeight, 0);
+        statusRight->MoveResizeWindow(2 * third, 8, nw - 2 * third, kStatusTextHeight, 0);
+    }
     itemHeight = AtLeast0((nh - itemSpacing * (perPage - 1) - 2 * topGap - 100) / perPage);
     for (int i = 0; i < itemCount; ++i)
         PlaceItem(i);
@@ -305,11 +337,15 @@ int GL_NavigateWindow::AppendItem(GL_NavigateItem* item) {
 
 int GL_NavigateWindow::DisplayPage(int page) {
     if (page < 0 || page >= pageCount || page == currentPage) return -1;
-    for (int i = currentPage * perPage; i < itemCount && i < (currentPage + 1) * perPage; ++i)
-        items[i]->HideWindow(0);
+    // The new page's items go up before the old ones come down: they cover
+    // the same places, so the window behind is not exposed (and redrawn
+    // whole) once for every item taken away.
+    int const old = currentPage;
     currentPage = page;
     for (int i = page * perPage; i < itemCount && i < (page + 1) * perPage; ++i)
         items[i]->ShowWindow(0);
+    for (int i = old * perPage; i < itemCount && i < (old + 1) * perPage; ++i)
+        items[i]->HideWindow(0);
     return 0;
 }
 
@@ -361,6 +397,8 @@ int GL_NavigateWindow::KeyIn(char*, int, unsigned int code, unsigned int, unsign
 
 int UpdateNavigateWindowStatus(GL_NavigateWindow* window) {
     if (!window) return -1;
+    if (auto* second = dynamic_cast<GL_NavigateWindow2*>(window)) return second->status2->UpdateNavigateStatus();
+    if (!window->statusLabel) return -1;
     window->statusLabel->UpdateWindow(nullptr);
     window->statusLeft->UpdateWindow(nullptr);
     window->statusMid->UpdateWindow(nullptr);
@@ -373,16 +411,9 @@ int UpdateNavigateWindowStatus(GL_NavigateWindow* window) {
 GL_NavigateStatus::GL_NavigateStatus(GL_Window* parent) : GL_Label(parent, "navigatestatus", nullptr, 0) {
     SetBackColor(iWhiteS);
     statusFont = NC_NewFont("", 22, 0, 0);
-    auto part = [this](char const* name) {
-        auto* label = new GL_Label(this, name, nullptr, 0, 0, 1, 1, 0);
-        label->SetBackColor(iWhiteS);
-        label->SetForeColor(iBlackS);
-        label->SetFont(statusFont);
-        return label;
-    };
-    leftLabel = part("left");
-    midLabel = part("mid");
-    rightLabel = part("right");
+    leftLabel = StatusPart(this, "left", statusFont);
+    midLabel = StatusPart(this, "mid", statusFont);
+    rightLabel = StatusPart(this, "right", statusFont);
     rightImage = FixedImage(this, "rightimage", nullptr, iWhiteS);
     WindowSizeChange(w, h);
 }
@@ -416,9 +447,7 @@ int GL_NavigateStatus::SetMidAlign(int a) { return midLabel->SetAlign(static_cas
 int GL_NavigateStatus::SetRightAlign(int a) { return rightLabel->SetAlign(static_cast<unsigned char>(a)); }
 int GL_NavigateStatus::SetRightImage(char* file) { return rightImage->SetImageFile(file, 0); }
 
-int GL_NavigateStatus::SetRightImageVisible(unsigned char visible) {
-    return visible ? rightImage->ShowWindow(0) : rightImage->HideWindow(0);
-}
+int GL_NavigateStatus::SetRightImageVisible(unsigned char visible) { return ShowOrHide(rightImage, visible); }
 
 int GL_NavigateStatus::UpdateNavigateStatus() {
     leftLabel->UpdateWindow(nullptr);
@@ -427,6 +456,122 @@ int GL_NavigateStatus::UpdateNavigateStatus() {
     rightImage->UpdateWindow(nullptr);
     return 0;
 }
+
+// ---- GL_NavigateStatus2 ------------------------------------------------------------------
+
+GL_NavigateStatus2::GL_NavigateStatus2(GL_Window* parent) : GL_Label(parent, "navigatestatus2", nullptr, 0) {
+    SetBackColor(iWhiteS);
+    SetForeColor(iBlackS);
+    statusFont = NC_NewFont("", 22, 0, 0);
+    leftLabel = StatusPart(this, "left", statusFont);
+    midLabel = StatusPart(this, "mid", statusFont);
+    rightLabel = StatusPart(this, "right", statusFont);
+    rightLabel->SetAlign(2);
+    rightImage = FixedImage(this, "rightimage", nullptr, iWhiteS);
+    midImage = FixedImage(this, "midimage", nullptr, iWhiteS);
+    powerImage = FixedImage(this, "powerimage", nullptr, iWhiteS);
+    WindowSizeChange(w, h);
+}
+
+GL_NavigateStatus2::~GL_NavigateStatus2() {
+    while (children && children->first)
+        delete static_cast<GL_Object*>(children->first->data);
+    delete statusFont;
+}
+
+const char* GL_NavigateStatus2::GetClassName() { return "GL_NavigateStatus2"; }
+
+int GL_NavigateStatus2::WindowSizeChange(int nw, int nh) {
+    GL_Label::WindowSizeChange(nw, nh);
+    nh = AtLeast0(nh);
+    // Left to right: the left text, the middle image and text, the right
+    // text, the right image (39 x 31) and the battery picture (40 x 22).
+    int const room = AtLeast0(nw - 10 - 96);
+    int const third = room / 3;
+    int const hh = nh < 46 ? nh : 46;
+    int const top = nh > 46 ? (nh - hh) / 2 : 0;
+    leftLabel->MoveResizeWindow(10, top, third, hh, 0);
+    midImage->MoveResizeWindow(10 + third, AtLeast0(nh - 31) / 2, 39, 31, 0);
+    midLabel->MoveResizeWindow(10 + third + 43, top, AtLeast0(third - 43), hh, 0);
+    rightLabel->MoveResizeWindow(10 + 2 * third, top, room - 2 * third, hh, 0);
+    rightImage->MoveResizeWindow(nw - 93, AtLeast0(nh - 31) / 2, 39, 31, 0);
+    powerImage->MoveResizeWindow(nw - 50, AtLeast0(nh - 22) / 2, 40, 22, 0);
+    return 0;
+}
+
+int GL_NavigateStatus2::SetLeftText(char const* t) { return leftLabel->SetText(t); }
+int GL_NavigateStatus2::SetMidText(char const* t) { return midLabel->SetText(t); }
+int GL_NavigateStatus2::SetRightText(char const* t) { return rightLabel->SetText(t); }
+int GL_NavigateStatus2::SetLeftAlign(int a) { return leftLabel->SetAlign(static_cast<unsigned char>(a)); }
+int GL_NavigateStatus2::SetMidAlign(int a) { return midLabel->SetAlign(static_cast<unsigned char>(a)); }
+int GL_NavigateStatus2::SetRightAlign(int a) { return rightLabel->SetAlign(static_cast<unsigned char>(a)); }
+int GL_NavigateStatus2::SetMidImage(char* file) { return midImage->SetImageFile(file, 0); }
+int GL_NavigateStatus2::SetRightImage(char* file) { return rightImage->SetImageFile(file, 0); }
+int GL_NavigateStatus2::SetRightImageVisible(unsigned char visible) { return ShowOrHide(rightImage, visible); }
+
+int GL_NavigateStatus2::SetRightImagePower(int level) {
+    if (level < 0) level = getPowerState();
+    if (level < 0 || level > 6) return -1;
+    char path[32];
+    snprintf(path, sizeof path, "/Kora/res/power%02d.jpg", level);
+    return powerImage->SetImageFile(path, 0);
+}
+
+int GL_NavigateStatus2::UpdateNavigateStatus() {
+    UpdateWindow(nullptr);
+    for (GL_Window* part :
+         {static_cast<GL_Window*>(leftLabel), static_cast<GL_Window*>(midLabel), static_cast<GL_Window*>(rightLabel),
+          static_cast<GL_Window*>(midImage), static_cast<GL_Window*>(rightImage), static_cast<GL_Window*>(powerImage)})
+        part->UpdateWindow(nullptr);
+    return 0;
+}
+
+void GL_NavigateStatus2::SetColors(unsigned long fore, unsigned long back) {
+    SetBackColor(back);
+    SetForeColor(fore);
+    for (GL_Label* label : {leftLabel, midLabel, rightLabel}) {
+        label->SetBackColor(back);
+        label->SetForeColor(fore);
+    }
+    for (GL_Image* image : {midImage, rightImage, powerImage})
+        image->SetBackColor(back);
+}
+
+void GL_NavigateStatus2::SetTextFont(GL_Font* f) {
+    for (GL_Label* label : {leftLabel, midLabel, rightLabel})
+        label->SetFont(f);
+}
+
+// ---- GL_NavigateWindow2 ------------------------------------------------------------------
+
+namespace {
+int const kWindow2Fonts[4] = {30, 26, 22, 24};
+} // namespace
+
+GL_NavigateWindow2::GL_NavigateWindow2(GL_Window* parent, char const* newTitle, int newPerPage)
+    : GL_NavigateWindow(parent, newTitle, newPerPage, kWindow2Fonts, false), status2(nullptr) {
+    status2 = new GL_NavigateStatus2(this);
+    // Like the title bar: white on black.
+    status2->SetColors(iWhiteS, iBlackS);
+    status2->SetTextFont(fonts[3]);
+    WindowSizeChange(w, h);
+}
+
+GL_NavigateWindow2::~GL_NavigateWindow2() = default; // the status line is a child
+
+const char* GL_NavigateWindow2::GetClassName() { return "GL_NavigateWindow2"; }
+
+int GL_NavigateWindow2::WindowSizeChange(int nw, int nh) {
+    GL_NavigateWindow::WindowSizeChange(nw, nh);
+    if (status2) status2->MoveResizeWindow(0, AtLeast0(nh) - 50, AtLeast0(nw), 50, 0);
+    return 0;
+}
+
+int GL_NavigateWindow2::SetLeftText(char const* t) { return status2->SetLeftText(t); }
+int GL_NavigateWindow2::SetMidImage(char* file) { return status2->SetMidImage(file); }
+int GL_NavigateWindow2::SetRightImage(char* file) { return status2->SetRightImage(file); }
+int GL_NavigateWindow2::SetRightImagePower(int level) { return status2->SetRightImagePower(level); }
+int GL_NavigateWindow2::SetRightImageVisible(unsigned char visible) { return status2->SetRightImageVisible(visible); }
 
 // ---- Battery level -----------------------------------------------------------------------
 
