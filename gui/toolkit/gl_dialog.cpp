@@ -142,18 +142,48 @@ char const* const kRedCheckIcon = "/mnt/redcheck.xpm";
 char const* const kGreenCheckIcon = "/mnt/greencheck.xpm";
 } // namespace
 
+namespace {
+// The children of each ready-made dialog, for the size it was created with.
+void Build(GL_Confirm* d, char const* text) {
+    d->kind = 1;
+    d->message = GL_CopyString(text);
+    Layout l = LayOut(Ready::Confirm, d->w, d->h);
+    d->icon = NewIcon(d, l.icon, kQuestionIcon);
+    d->label = NewMessage(d, l.label, d->message);
+    d->okButton = NewButton(d, l.ok, "OK");
+    d->cancelButton = NewButton(d, l.cancel, "Cancel");
+}
+
+void Build(GL_Prompt* d, char const* text, char const* editText) {
+    d->kind = 1;
+    d->message = GL_CopyString(text);
+    d->initialText = GL_CopyString(editText);
+    Layout l = LayOut(Ready::Prompt, d->w, d->h);
+    d->icon = NewIcon(d, l.icon, kRedCheckIcon);
+    d->label = NewMessage(d, l.label, d->message);
+    d->edit = new GL_SEdit(d, "edit", d->initialText, l.edit.x, l.edit.y, l.edit.width, l.edit.height, 0);
+    d->okButton = NewButton(d, l.ok, "OK");
+    d->cancelButton = NewButton(d, l.cancel, "Cancel");
+}
+
+void Build(GL_Alert* d, char const* text) {
+    d->kind = 1;
+    d->message = GL_CopyString(text);
+    Layout l = LayOut(Ready::Alert, d->w, d->h);
+    d->icon = NewIcon(d, l.icon, kGreenCheckIcon);
+    d->label = NewMessage(d, l.label, d->message);
+    d->okButton = NewButton(d, l.ok, "OK");
+}
+} // namespace
+
 GL_Confirm::GL_Confirm(GL_Window* parent, char const* name, char const* text, int style)
-    : GL_Confirm(parent, name, text, 0, 0, 70, 25, style) {}
+    : GL_Dialog(parent, name, style) {
+    Build(this, text);
+}
 
 GL_Confirm::GL_Confirm(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int style)
     : GL_Dialog(parent, name, x, y, w, h, style) {
-    kind = 1;
-    message = GL_CopyString(text);
-    Layout l = LayOut(Ready::Confirm, w, h);
-    icon = NewIcon(this, l.icon, kQuestionIcon);
-    label = NewMessage(this, l.label, message);
-    okButton = NewButton(this, l.ok, "OK");
-    cancelButton = NewButton(this, l.cancel, "Cancel");
+    Build(this, text);
 }
 
 GL_Confirm::~GL_Confirm() {
@@ -189,20 +219,14 @@ int GL_Confirm::WindowSizeChange(int newW, int newH) {
 // ---- GL_Prompt ----------------------------------------------------------------------------
 
 GL_Prompt::GL_Prompt(GL_Window* parent, char const* name, char const* text, char const* editText, int style)
-    : GL_Prompt(parent, name, text, editText, 0, 0, 70, 25, style) {}
+    : GL_Dialog(parent, name, style) {
+    Build(this, text, editText);
+}
 
 GL_Prompt::GL_Prompt(GL_Window* parent, char const* name, char const* text, char const* editText, int x, int y, int w,
                      int h, int style)
     : GL_Dialog(parent, name, x, y, w, h, style) {
-    kind = 1;
-    message = GL_CopyString(text);
-    initialText = GL_CopyString(editText);
-    Layout l = LayOut(Ready::Prompt, w, h);
-    icon = NewIcon(this, l.icon, kRedCheckIcon);
-    label = NewMessage(this, l.label, message);
-    edit = new GL_SEdit(this, "edit", initialText, l.edit.x, l.edit.y, l.edit.width, l.edit.height, 0);
-    okButton = NewButton(this, l.ok, "OK");
-    cancelButton = NewButton(this, l.cancel, "Cancel");
+    Build(this, text, editText);
 }
 
 GL_Prompt::~GL_Prompt() {
@@ -246,17 +270,13 @@ int GL_Prompt::WindowSizeChange(int newW, int newH) {
 
 // ---- GL_Alert -----------------------------------------------------------------------------
 
-GL_Alert::GL_Alert(GL_Window* parent, char const* name, char const* text, int style)
-    : GL_Alert(parent, name, text, 0, 0, 70, 25, style) {}
+GL_Alert::GL_Alert(GL_Window* parent, char const* name, char const* text, int style) : GL_Dialog(parent, name, style) {
+    Build(this, text);
+}
 
 GL_Alert::GL_Alert(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int style)
     : GL_Dialog(parent, name, x, y, w, h, style) {
-    kind = 1;
-    message = GL_CopyString(text);
-    Layout l = LayOut(Ready::Alert, w, h);
-    icon = NewIcon(this, l.icon, kGreenCheckIcon);
-    label = NewMessage(this, l.label, message);
-    okButton = NewButton(this, l.ok, "OK");
+    Build(this, text);
 }
 
 GL_Alert::~GL_Alert() {

@@ -141,6 +141,9 @@ TEST(Dialog, ReadyMadeDialogsLayOutTheirChildrenFromTheirSizeAtConstructionAndOn
     EXPECT_EQ(plain.kind, 0);
     EXPECT_STREQ(plain.GetClassName(), "GL_Dialog");
     EXPECT_EQ(Rect(&plain), "0,0 70x25");
+    GL_Prompt small(nullptr, "small", "?", "", 0); // the short form is 70 x 25 too
+    EXPECT_EQ(Rect(small.okButton) + " " + Rect(small.cancelButton), "25,0 70x25 100,0 70x25");
+    EXPECT_EQ(Rect(small.edit), "60,-35 5x20");
 }
 
 TEST(Dialog, ButtonsAnswerThroughTheSharedRecordAndTheDialogDeletesItselfInsideClicked) {
