@@ -1,13 +1,5 @@
 #include "protocol/dither.h"
 
-const uint8_t kDitherLevels[8] = {0, 37, 73, 110, 146, 183, 219, 255};
-
-const uint8_t kDitherMatrix[8][8] = {
-    {0, 32, 8, 40, 2, 34, 10, 42},    {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
-    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},    {51, 19, 59, 27, 49, 17, 57, 25},
-    {15, 47, 7, 39, 13, 45, 5, 37},   {63, 31, 55, 23, 61, 29, 53, 21},
-};
-
 namespace {
 
 // For each grey: the level at or below it and the threshold (0..63) above
