@@ -4,7 +4,7 @@
 // are the verdict.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -23,8 +23,6 @@
 #include "window/sswindow.h"
 
 namespace {
-
-// ---- Fake connections ------------------------------------------------------------
 
 struct FakeClient {
     SSClient c{};
@@ -130,16 +128,18 @@ protected:
     }
 };
 
-void ExpectBox(const SSRegion* r, SSBox b) {
-    ASSERT_NE(r, nullptr);
-    ASSERT_EQ(r->count, 1);
-    EXPECT_EQ(r->boxes[0].x1, b.x1);
-    EXPECT_EQ(r->boxes[0].y1, b.y1);
-    EXPECT_EQ(r->boxes[0].x2, b.x2);
-    EXPECT_EQ(r->boxes[0].y2, b.y2);
+using Box = std::array<int, 4>;
+using Boxes = std::vector<Box>;
+// A region's boxes as plain numbers (none for a null region).
+Boxes BoxesOf(const SSRegion* r) {
+    Boxes out;
+    for (int i = 0; r && i < r->count; ++i)
+        out.push_back({r->boxes[i].x1, r->boxes[i].y1, r->boxes[i].x2, r->boxes[i].y2});
+    return out;
 }
-
-// ---- Creation and mapping -----------------------------------------------------------
+void ExpectBox(const SSRegion* r, SSBox b) { EXPECT_EQ(BoxesOf(r), Boxes({{b.x1, b.y1, b.x2, b.y2}})); }
+// Position and size of a window.
+Box Geom(const SSWindow* w) { return {w->d.x, w->d.y, w->d.width, w->d.height}; }
 
 TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     FakeClient a;
@@ -149,10 +149,7 @@ TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     EXPECT_EQ(w->parent, g_rootWindow);
     EXPECT_EQ(g_rootWindow->firstChild, w);
     EXPECT_FALSE(SS_Mapped(w));
-    EXPECT_EQ(w->d.x, 10);
-    EXPECT_EQ(w->d.y, 20);
-    EXPECT_EQ(w->d.width, 100);
-    EXPECT_EQ(w->d.height, 50);
+    EXPECT_EQ(Geom(w), (Box{10, 20, 100, 50}));
     EXPECT_EQ(w->d.kind, 1u);
     EXPECT_EQ(w->backColor, 7u);
     EXPECT_EQ(w->flags, uint32_t(WIN_BACKCOLOR));
@@ -163,8 +160,7 @@ TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     Req(a, kCreate, {0x100002, 0x999999, 5, 6, 0, 50, 7, 3});
     SSWindow* tiny = SS_FindWindow(0x100002);
     ASSERT_NE(tiny, nullptr);
-    EXPECT_EQ(tiny->d.width, 1);
-    EXPECT_EQ(tiny->d.height, 1);
+    EXPECT_EQ(Geom(tiny), (Box{5, 6, 1, 1}));
     EXPECT_EQ(tiny->parent, g_rootWindow);
     EXPECT_EQ(tiny->d.kind, 3u);
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x100002, 0x100001}));
@@ -174,8 +170,7 @@ TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     SSWindow* child = SS_FindWindow(0x100003);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->parent, w);
-    EXPECT_EQ(child->d.x, 15);
-    EXPECT_EQ(child->d.y, 25);
+    EXPECT_EQ(Geom(child), (Box{15, 25, 10, 10}));
     EXPECT_EQ(child->relX, 5);
     EXPECT_EQ(child->d.kind, 2u);
 
@@ -220,8 +215,6 @@ TEST_F(WindowTest, MappingAWindowExposesItsVisibleSubtreeOnly) {
     // 0x11 shows nothing of its own (0x14 covers it) and 0x13 nothing at all.
     EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x10, 0x14}));
 }
-
-// ---- Unmapping ------------------------------------------------------------------------
 
 TEST_F(WindowTest, UnmapExposesOnlyWindowsWhoseVisiblePartMeetsTheUncoveredArea) {
     FakeClient a, b;
@@ -273,8 +266,6 @@ TEST_F(WindowTest, AWindowWithoutTheWidgetFlagNeverReceivesDraw) {
     EXPECT_TRUE(a.Draws().empty());
 }
 
-// ---- Geometry -----------------------------------------------------------------------------
-
 TEST_F(WindowTest, MoveWindowMovesTheSubtreeAndKeepsRelativePositions) {
     FakeClient a;
     Make(a, 0x20, 0, 0, 0, 600, 800); // background
@@ -291,14 +282,8 @@ TEST_F(WindowTest, MoveWindowMovesTheSubtreeAndKeepsRelativePositions) {
     SSWindow* w = SS_FindWindow(0x21);
     SSWindow* c = SS_FindWindow(0x22);
     SSWindow* g = SS_FindWindow(0x23);
-    EXPECT_EQ(w->d.x, 110);
-    EXPECT_EQ(w->relX, 110);
-    EXPECT_EQ(c->d.x, 120);
-    EXPECT_EQ(c->relX, 10);
-    EXPECT_EQ(c->relY, 20);
-    EXPECT_EQ(g->d.x, 125);
-    EXPECT_EQ(g->d.y, 125);
-    EXPECT_EQ(g->relX, 5);
+    EXPECT_EQ((Box{w->d.x, w->relX, c->d.x, c->relX}), (Box{110, 110, 120, 10}));
+    EXPECT_EQ((Box{c->relY, g->d.x, g->d.y, g->relX}), (Box{20, 125, 125, 5}));
     ExpectBox(g->frame, {125, 125, 135, 135});
     ExpectBox(g->clipWithChildren, {125, 125, 135, 135});
     // The moved subtree repaints, then the background that it uncovered.
@@ -329,8 +314,7 @@ TEST_F(WindowTest, MoveResizeToTheSameGeometryDoesNothingAndANewHeightRepaints) 
     Make(a, 0x22, 0x21, 1, 2, 3, 4);
     a.Draws();
     Req(a, kMoveResize, {0x21, 0, 0, 50, 50, 0});
-    EXPECT_EQ(SS_FindWindow(0x22)->d.x, 1);
-    EXPECT_EQ(SS_FindWindow(0x22)->d.y, 2);
+    EXPECT_EQ(Geom(SS_FindWindow(0x22)), (Box{1, 2, 3, 4}));
     EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
 
     // ResizeWindow: the same size does nothing; another one repaints.
@@ -343,8 +327,6 @@ TEST_F(WindowTest, MoveResizeToTheSameGeometryDoesNothingAndANewHeightRepaints) 
     Req(a, kResize, {0x21, 40, 50});
     EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
 }
-
-// ---- Destruction ----------------------------------------------------------------------------
 
 TEST_F(WindowTest, DestroyingAWindowExposesWhatItUncoversAndRemovesEveryDescendant) {
     FakeClient a, b;
@@ -417,16 +399,12 @@ TEST_F(WindowTest, AClientThatDisconnectsLosesAllItsWindowsAndTheScreenBeneathIs
     EXPECT_EQ(g_focusWindow, nullptr);
 }
 
-// ---- Desktop work area and shapes -----------------------------------------------------------
-
 TEST_F(WindowTest, SetDesktopFlagClampsTheWorkAreaAndClipsOtherTopLevels) {
     FakeClient a;
     Make(a, 0x1, 0, 0, 0, 600, 800, false);
     Req(a, kDesktop, {0x1, U(-5), 10, 20, 5000});
-    EXPECT_EQ(g_desktopArea.x, 0);
-    EXPECT_EQ(g_desktopArea.y, 10);
-    EXPECT_EQ(g_desktopArea.width, 100);
-    EXPECT_EQ(g_desktopArea.height, 800);
+    EXPECT_EQ((Box{g_desktopArea.x, g_desktopArea.y, g_desktopArea.width, g_desktopArea.height}),
+              (Box{0, 10, 100, 800}));
     EXPECT_TRUE(SS_FindWindow(0x1)->flags & WIN_DESKTOP);
 
     Req(a, kDesktop, {0x1, 0, 50, 500, 300});
@@ -472,15 +450,7 @@ TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
     Req(a, kMap, {0x2, 0});
 
     SSRegion* shaped = SS_FindWindow(0x2)->clipWithChildren;
-    ASSERT_EQ(shaped->count, 2);
-    EXPECT_EQ(shaped->boxes[0].x1, 12);
-    EXPECT_EQ(shaped->boxes[0].y1, 13);
-    EXPECT_EQ(shaped->boxes[0].x2, 16);
-    EXPECT_EQ(shaped->boxes[0].y2, 19);
-    EXPECT_EQ(shaped->boxes[1].x1, 12);
-    EXPECT_EQ(shaped->boxes[1].y1, 19);
-    EXPECT_EQ(shaped->boxes[1].x2, 22);
-    EXPECT_EQ(shaped->boxes[1].y2, 23);
+    EXPECT_EQ(BoxesOf(shaped), (Boxes{{12, 13, 16, 19}, {12, 19, 22, 23}}));
     // The sibling below loses the L, not the whole rectangle of 0x2.
     SSRegion* below = SS_FindWindow(0x1)->clipWithChildren;
     EXPECT_TRUE(SS_PointInRegion(below, 20, 15)); // inside 0x2's frame, outside its shape
@@ -496,21 +466,7 @@ TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
     EXPECT_EQ(SS_FindWindow(0x2)->shape, nullptr);
 }
 
-// ---- Stacking ---------------------------------------------------------------------------------
-
-TEST_F(WindowTest, LowerWindowNeverChangesTheOrder) {
-    FakeClient a;
-    for (uint32_t id = 1; id <= 4; ++id)
-        Make(a, id, 0, int(id) * 10, 0, 100, 100);
-    a.Draws();
-    auto before = Order(g_rootWindow);
-    for (uint32_t id = 1; id <= 4; ++id)
-        Req(a, kLower, {id});
-    EXPECT_EQ(Order(g_rootWindow), before);
-    EXPECT_TRUE(a.Draws().empty());
-}
-
-TEST_F(WindowTest, RaiseMovesAWindowOnTopAndTheTopmostStillRepaints) {
+TEST_F(WindowTest, RaiseMovesAWindowOnTopTheTopmostStillRepaintsAndLowerDoesNothing) {
     FakeClient a;
     for (uint32_t id = 1; id <= 3; ++id)
         Make(a, id, 0, int(id) * 10, 0, 100, 100);
@@ -525,6 +481,12 @@ TEST_F(WindowTest, RaiseMovesAWindowOnTopAndTheTopmostStillRepaints) {
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{2, 1, 3}));
     EXPECT_EQ(g_rootWindow->lastChild->d.id, 3u);
     ExpectBox(SS_FindWindow(2)->clipWithChildren, {20, 0, 120, 100});
+    a.Draws();
+    // LowerWindow never changes the order.
+    for (uint32_t id = 1; id <= 3; ++id)
+        Req(a, kLower, {id});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{2, 1, 3}));
+    EXPECT_TRUE(a.Draws().empty());
 }
 
 TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
@@ -573,8 +535,6 @@ TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
     EXPECT_TRUE(SS_FindWindow(0x2)->transients.empty());
 }
 
-// ---- Routing state --------------------------------------------------------------------------
-
 TEST_F(WindowTest, UnmappingTheTopWindowHandsTopFocusAndActivationOn) {
     FakeClient a;
     Make(a, 0x1, 0, 0, 0, 100, 100, false);
@@ -605,24 +565,13 @@ TEST_F(WindowTest, UnmappingTheTopWindowHandsTopFocusAndActivationOn) {
     EXPECT_EQ(g_activeTopLevel, nullptr);
 }
 
-// ---- Copy clipping ------------------------------------------------------------------------------
-
 TEST_F(WindowTest, ClipToWindowGivesTheVisibleAbsoluteBoxesOfTheRectangle) {
     FakeClient a;
     Make(a, 0x1, 0, 100, 100, 200, 100);
     Make(a, 0x2, 0x1, 0, 0, 50, 50);     // child covers its corner
     Make(a, 0x3, 0, 250, 100, 100, 100); // sibling above covers the right end
     SSRegion* r = SS_ClipToWindow(SS_FindWindow(0x1), {0, 0, 200, 100});
-    ASSERT_NE(r, nullptr);
-    ASSERT_EQ(r->count, 2);
-    EXPECT_EQ(r->boxes[0].x1, 150);
-    EXPECT_EQ(r->boxes[0].y1, 100);
-    EXPECT_EQ(r->boxes[0].x2, 250);
-    EXPECT_EQ(r->boxes[0].y2, 150);
-    EXPECT_EQ(r->boxes[1].x1, 100);
-    EXPECT_EQ(r->boxes[1].y1, 150);
-    EXPECT_EQ(r->boxes[1].x2, 250);
-    EXPECT_EQ(r->boxes[1].y2, 200);
+    EXPECT_EQ(BoxesOf(r), (Boxes{{150, 100, 250, 150}, {100, 150, 250, 200}}));
     SS_FreeRegion(r);
     // A part of the rectangle only.
     r = SS_ClipToWindow(SS_FindWindow(0x1), {60, 60, 10, 10});
@@ -641,8 +590,6 @@ TEST_F(WindowTest, ClipToWindowGivesTheVisibleAbsoluteBoxesOfTheRectangle) {
     EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x4), {0, 0, 10, 10}), nullptr);
 }
 
-// ---- Rotation -------------------------------------------------------------------------------------
-
 TEST_F(WindowTest, RotationGivesTheRootTheNewSizeAndExposesEveryVisibleWindow) {
     FakeClient a;
     Make(a, 0x1, 0, 0, 0, 800, 800);
@@ -652,16 +599,12 @@ TEST_F(WindowTest, RotationGivesTheRootTheNewSizeAndExposesEveryVisibleWindow) {
     a.Draws();
     g_rotateMode = 1;
     SS_WindowsRotated();
-    EXPECT_EQ(g_rootWindow->d.width, 800);
-    EXPECT_EQ(g_rootWindow->d.height, 600);
+    EXPECT_EQ(Geom(g_rootWindow), (Box{0, 0, 800, 600}));
     ExpectBox(g_rootWindow->frame, {0, 0, 800, 600});
-    EXPECT_EQ(g_desktopArea.width, 800);
-    EXPECT_EQ(g_desktopArea.height, 600);
+    EXPECT_EQ((Box{g_desktopArea.width, g_desktopArea.height, 0, 0}), (Box{800, 600, 0, 0}));
     ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {0, 0, 800, 600});
     EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x1, 0x2}));
 }
-
-// ---- Hostile values ---------------------------------------------------------------------------------
 
 TEST_F(WindowTest, AbsurdCoordinatesDeepTreesAndShortRequestsAreSafe) {
     FakeClient a;
@@ -734,10 +677,6 @@ TEST_F(WindowTest, SetBackColorAndSetBackPixmapKeepExactlyOneBackgroundFlag) {
     EXPECT_EQ(g_rootWindow->backColor, 0xC0u);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(WindowTest, TheFirstDesktopMapRepaintsEverythingOnce) {
     FakeClient a;
     Make(a, 0x1, 0, 0, 0, 100, 100);
@@ -791,10 +730,6 @@ TEST_F(WindowTest, TheRefreshPolicyForgetsADestroyedAwaitedWindow) {
     EXPECT_EQ(SS_AwaitedWindow(), 0u);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes) {
     FakeClient a;
     Req(a, kCreate, {0x64, 0, 0, 0, 10, 10, 1, 1});
@@ -815,10 +750,6 @@ TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes)
     EXPECT_EQ(SS_FindWindow(0), nullptr); // the root is never in the table
     EXPECT_EQ(SS_WindowCount(), 1);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(WindowTest, ADisconnectTearsDownDeepChainsOfAlternatingOwners) {
     FakeClient x, y;
