@@ -18,19 +18,8 @@ using namespace testing_eink;
 
 namespace {
 
-enum : uint8_t {
-    kCreateWindow = 1,
-    kMapWindow = 5,
-    kCreatePixmap = 10,
-    kUpdatePixmap = 12,
-    kCopyAreaP2W = 13,
-    kFillRect = 20,
-    kDrawHLine = 33,
-    kDrawVLine = 34,
-    kDrawLine = 42,
-    kDrawRect = 60,
-    kUpdateLock = 139,
-};
+constexpr uint8_t kCreateWindow = 1, kMapWindow = 5, kCreatePixmap = 10, kUpdatePixmap = 12, kCopyAreaP2W = 13,
+                  kFillRect = 20, kDrawHLine = 33, kDrawVLine = 34, kDrawLine = 42, kDrawRect = 60, kUpdateLock = 139;
 
 constexpr int kW = 600, kH = 800;
 

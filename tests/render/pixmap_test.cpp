@@ -24,17 +24,8 @@ using testing_eink::Msg;
 
 namespace {
 
-enum : uint8_t {
-    kCreatePixmap = 10,
-    kFreePixmap = 11,
-    kUpdatePixmap = 12,
-    kCopyAreaP2P = 14,
-    kUpdateBigPixmap = 125,
-    kInvertPixmap = 126,
-    kCopyAreaP2P2 = 130,
-    kCopyAreaP2P3 = 146,
-    kSavePixmap = 254,
-};
+constexpr uint8_t kCreatePixmap = 10, kFreePixmap = 11, kUpdatePixmap = 12, kCopyAreaP2P = 14, kUpdateBigPixmap = 125,
+                  kInvertPixmap = 126, kCopyAreaP2P2 = 130, kCopyAreaP2P3 = 146, kSavePixmap = 254;
 
 void Create(uint32_t id, int32_t w, int32_t h, int32_t depth = 8) {
     Dispatch(Msg(kCreatePixmap).u32(id).s32(w).s32(h).s32(depth).done());
