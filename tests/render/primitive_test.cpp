@@ -501,11 +501,8 @@ TEST(Boxes, SeparatorsTabTitleAndCustomMaskGoldens) {
               (std::vector<std::string>{".......", ".W..SB.", ".WF.SB.", ".WF.SB.", ".WSSSB.", ".BBBBB.", "......."}));
 }
 
-TEST(Gradients, RampsMirrorsAndBands) {
-    Canvas g(4, 1);
-    Dispatch(Gradient(4, 1, 0, 255, 0, 0)); // vertical lines, c1 at the right
-    EXPECT_EQ((std::vector<int>{g.at(0, 0), g.at(1, 0), g.at(2, 0), g.at(3, 0)}), (std::vector<int>{191, 127, 63, 0}));
-
+// The exact ramp steps are judged in gradient_ramp_test; here the shapes.
+TEST(Gradients, MirrorsAndBands) {
     auto column = [](int h) {
         Canvas m(1, h);
         Dispatch(Gradient(1, h, 0, 255, 1, 1)); // mirrored rows
