@@ -490,6 +490,13 @@ TEST_F(KeyTest, KeyChannelTranslatesTheKeypadAndDrivesThePointer) {
         SS_KeyChannelByte(b);
     EXPECT_EQ(KeyLines(Keys(c)), (Lines{"52/52 m0 r0 '4'", "57/57 m0 r0 '9'", "97/97 m0 r0 'a'", "101/101 m0 r0 'e'",
                                         "200/200 m0 r0 '\xc8'"}));
+    // The whole table, entry by entry; codes between its ranges pass.
+    std::string table;
+    for (uint32_t code : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 65, 66, 67, 68, 69, 71, 72, 73, 74, 75})
+        table += char(SS_KeypadTranslate(code));
+    EXPECT_EQ(table, "4321098765dcba`ihgfe");
+    for (uint32_t other : {0u, 6u, 12u, 32u, 64u, 70u, 76u, 255u, 300u})
+        EXPECT_EQ(SS_KeypadTranslate(other), other);
 
     // Bytes 8-11 move the pointer by 2, 12 and 13 press and release.
     SS_SetPointerPosition(100, 100);
