@@ -16,18 +16,14 @@ std::vector<uint8_t> Le(std::initializer_list<uint32_t> words) {
     return out;
 }
 
-TEST(Protocol, FillRectHeaderWordIs0x00001C14) {
-    const proto::RequestInfo& r = proto::Request(20);
-    ASSERT_STREQ(r.name, "FillRect");
-    EXPECT_EQ(r.length, 28u);
-    uint32_t header = proto::PackHeader(20, r.length);
-    EXPECT_EQ(header, 0x00001C14u);
+TEST(Protocol, EveryFixedLayoutMatchesItsFieldSignatureAndHeadersPackTypeAndLength) {
+    // FillRect: 28 bytes, header word 0x00001C14, type byte first.
+    const proto::RequestInfo& fill = proto::Request(20);
+    ASSERT_STREQ(fill.name, "FillRect");
     uint8_t bytes[4];
-    proto::PutU32(bytes, header);
+    proto::PutU32(bytes, proto::PackHeader(20, fill.length));
     EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 4), (std::vector<uint8_t>{0x14, 0x1C, 0x00, 0x00}));
-}
 
-TEST(Protocol, EveryFixedLayoutMatchesItsFieldSignature) {
     int counted = 0;
     for (uint32_t op = 0; op < 256; ++op) {
         const proto::RequestInfo& r = proto::Request(op);
@@ -93,34 +89,31 @@ TEST(Protocol, ArgReaderFollowsTheGeneralRuleAndReadsZeroPastTheEnd) {
     proto::PutF64(m.data() + 32, 90.0);
     proto::PutU32(m.data() + 40, 0xAB);
     proto::ArgReader r(m.data(), 48);
-    EXPECT_EQ(r.u32(), 77u);
-    EXPECT_EQ(r.s32(), -5);
-    EXPECT_EQ(r.s32(), 6);
-    EXPECT_EQ(r.f64(), 1.5);
-    EXPECT_EQ(r.f64(), -2.25);
-    EXPECT_EQ(r.f64(), 90.0);
-    EXPECT_EQ(r.u32(), 0xABu);
-    EXPECT_EQ(r.offset(), 44u);
-    EXPECT_EQ(r.u32(), 0u);
-    EXPECT_EQ(r.u32(), 0u) << "past the end reads 0";
+    std::vector<double> got;
+    got.push_back(r.u32());
+    got.push_back(r.s32());
+    got.push_back(r.s32());
+    for (int i = 0; i < 3; ++i)
+        got.push_back(r.f64());
+    got.push_back(r.u32());
+    got.push_back(r.offset());
+    got.push_back(r.u32()); // past the end reads 0
+    got.push_back(r.u32());
+    EXPECT_EQ(got, (std::vector<double>{77, -5, 6, 1.5, -2.25, 90.0, 0xAB, 44, 0, 0}));
 
     // A colour record and a byte slot.
     std::vector<uint8_t> c = {0, 0, 0, 0, 10, 20, 30, 40, 0x80, 0, 0, 0, 0xFF, 0x11, 0x22, 0x33};
     proto::ArgReader rc(c.data(), uint32_t(c.size()));
     proto::Color col = rc.color();
-    EXPECT_EQ(col.r, 10);
-    EXPECT_EQ(col.g, 20);
-    EXPECT_EQ(col.b, 30);
-    EXPECT_EQ(col.a, 40);
-    EXPECT_EQ(col.pixel, 0x80u);
+    EXPECT_EQ((std::vector<uint32_t>{col.r, col.g, col.b, col.a, col.pixel}),
+              (std::vector<uint32_t>{10, 20, 30, 40, 0x80}));
     EXPECT_EQ(rc.byte(), 0xFF) << "only the first byte of the slot counts";
 }
 
 TEST(Protocol, GreyOfRgb) {
-    EXPECT_EQ(proto::RgbToGrey(255, 0, 0), 87u);
-    EXPECT_EQ(proto::RgbToGrey(0, 255, 0), 127u);
-    EXPECT_EQ(proto::RgbToGrey(0, 0, 255), 39u);
-    EXPECT_EQ(proto::RgbToGrey(77, 77, 77), 77u);
+    EXPECT_EQ((std::vector<uint32_t>{proto::RgbToGrey(255, 0, 0), proto::RgbToGrey(0, 255, 0),
+                                     proto::RgbToGrey(0, 0, 255), proto::RgbToGrey(77, 77, 77)}),
+              (std::vector<uint32_t>{87, 127, 39, 77}));
 }
 
 TEST(Protocol, MetricEntryOffsetsClampTheSize) {

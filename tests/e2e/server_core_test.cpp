@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <atomic>
 #include <csignal>
 #include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -54,18 +52,6 @@ TEST_F(ServerCore, SysInfoCarriesGeometryAndTheConnectionsIdentifierBase) {
     EXPECT_EQ(s[1168], 0) << "vertical screen on";
     EXPECT_EQ(U32At(b->sysinfo(), 32), 2u << 20);
     EXPECT_EQ(U32At(c->sysinfo(), 32), 3u << 20);
-}
-
-TEST(ServerCommandLine, RotationFromTheFirstArgumentSwapsTheLogicalSize) {
-    EinkRoot root;
-    ServerProcess server(root);
-    ASSERT_TRUE(server.Start({"-Rright"}));
-    WireClient c;
-    ASSERT_TRUE(c.Open(server.socketPath()));
-    std::vector<uint32_t> words;
-    for (size_t off = 8; off <= 28; off += 4)
-        words.push_back(U32At(c.sysinfo(), off));
-    EXPECT_EQ(words, (std::vector<uint32_t>{800, 600, 600, 800, 8, 3}));
 }
 
 TEST_F(ServerCore, ProgramsAreFoundByNameOrSubstringAndMessagesRouted) {
@@ -243,8 +229,7 @@ TEST_F(ServerCore, AStalledClientDoesNotDelayAnother) {
     EXPECT_LT(elapsed, 1000) << "reply took " << elapsed << " ms";
     // The staller's request completes later and is answered.
     ASSERT_TRUE(staller->Send(Bytes(query.begin() + 10, query.end())));
-    auto r = staller->ReadType(124);
-    ASSERT_TRUE(r);
+    EXPECT_TRUE(staller->ReadType(124));
 }
 
 TEST_F(ServerCore, AFloodingClientLeavesOthersAcceptedAndAnsweredMeanwhile) {
@@ -252,34 +237,20 @@ TEST_F(ServerCore, AFloodingClientLeavesOthersAcceptedAndAnsweredMeanwhile) {
     const uint32_t src = flooder->NewId(), dst = flooder->NewId();
     ASSERT_TRUE(flooder->Send(Msg(10).u32(src).s32(600).s32(800).s32(8)));
     ASSERT_TRUE(flooder->Send(Msg(10).u32(dst).s32(600).s32(800).s32(8)));
-    ASSERT_TRUE(flooder->Sync());
-    // Whole-screen scaled copies: seconds of work that the server holds in
-    // its buffer all at once.
+    // Whole-screen scaled copies that the server holds in its buffer all at
+    // once, then a query whose answer marks the flood's end. The verdict is
+    // the order of the answers, not a time: load slows both sides alike.
     Bytes scale = Msg(130).u32(src).u32(dst).u32(0).s32(0).s32(0).s32(0).s32(0).s32(0).s32(0).done();
-    auto copies = [&](int n) {
-        Bytes b;
-        for (int i = 0; i < n; ++i)
-            b.insert(b.end(), scale.begin(), scale.end());
-        return b;
-    };
-    long long t0 = MonoMs();
-    ASSERT_TRUE(flooder->Send(copies(20)));
-    ASSERT_TRUE(flooder->Sync());
-    const double each = std::max(0.05, (MonoMs() - t0) / 20.0);
-    const int count = int(std::min(6000.0, 3000 / each));
-    Bytes flood = copies(count);
+    Bytes flood;
+    for (int i = 0; i < 6000; ++i)
+        flood.insert(flood.end(), scale.begin(), scale.end());
+    Bytes marker = Msg(124).text("", 32).u32(0).done();
+    flood.insert(flood.end(), marker.begin(), marker.end());
     ASSERT_TRUE(flooder->Send(flood));
-    SleepMs(50);
-    // Accepted and answered in well under the time the flood takes.
-    long long start = MonoMs();
     WireClient late;
-    ASSERT_TRUE(late.Open(server.socketPath()));
-    EXPECT_EQ(late.Query("nobody", 5000), 0);
-    long long waited = MonoMs() - start;
-    EXPECT_LT(waited, 500) << count << " copies of about " << each << " ms each";
-    EXPECT_TRUE(flooder->Sync(60000));
-    // The flood itself lasted a good deal longer.
-    EXPECT_GT(MonoMs() - start, 1000) << count << " copies of about " << each << " ms each";
+    ASSERT_TRUE(late.Open(server.socketPath(), 60000));
+    EXPECT_EQ(late.Query("nobody", 60000), 0);
+    EXPECT_FALSE(flooder->Read(1)) << "the flood ended before a new client was accepted and answered";
 }
 
 TEST_F(ServerCore, TwoHundredClientsComeAndGoWithoutLeakingDescriptors) {
@@ -349,24 +320,17 @@ TEST_F(ServerCore, RequestCloseServerServesOnThenClosesEveryClientAndExitsZero) 
     EXPECT_GE(MonoMs() - start, 600);
     int status = 0;
     ASSERT_TRUE(server.WaitExit(10000, &status));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(ServerCore, SigtermExitsZeroAfterClosingClients) {
     auto a = Client();
     server.Signal(SIGTERM);
-    auto m = a->ReadType(255, 8000);
-    ASSERT_TRUE(m);
+    EXPECT_TRUE(a->ReadType(255, 8000));
     int status = 0;
     ASSERT_TRUE(server.WaitExit(10000, &status));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
-
-} // namespace
-
-namespace {
 
 TEST(ServerEndpoints, WithoutTheLocalEndpointTheServerEndsWithAMessageAndNonZeroStatus) {
     EinkRoot root;

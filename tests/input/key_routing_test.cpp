@@ -79,6 +79,13 @@ protected:
         SS_GrabInput(false);
         InputTest::TearDown();
     }
+    // A client with one full-screen top window, its events so far read.
+    SSClient* App() {
+        SSClient* c = NewClient();
+        NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
+        Events(c);
+        return c;
+    }
 };
 
 TEST_F(KeyTest, KeyInCarriesTheFieldsAndTextUpToItsNul) {
@@ -101,9 +108,7 @@ TEST_F(KeyTest, KeyInCarriesTheFieldsAndTextUpToItsNul) {
 }
 
 TEST_F(KeyTest, ShortPressOfTheLockKeyArrivesAsItsReleaseOnly) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
     Key(0, 32, 1);
     Key(0, 32, 0);
@@ -121,18 +126,13 @@ TEST_F(KeyTest, ShortPressOfTheLockKeyArrivesAsItsReleaseOnly) {
 
 TEST_F(KeyTest, LongPressTogglesTheHostLockAndLaunchesTheClientOnce) {
     InstallFakeClient();
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
     g_rotateTimer = 0;
     bool launchedBefore = SS_ClientLaunched();
 
     testing::internal::CaptureStdout();
-    Key(0, 32, 1);
-    Key(0, 32, 2);
-    Key(0, 32, 2);
-    Key(0, 32, 2);
-    Key(0, 32, 0);
+    for (int value : {1, 2, 2, 2, 0})
+        Key(0, 32, value);
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(Keys(c).empty()) << "a long press reaches nobody";
     EXPECT_TRUE(SS_HostLocked());
@@ -146,9 +146,8 @@ TEST_F(KeyTest, LongPressTogglesTheHostLockAndLaunchesTheClientOnce) {
 
     // The second long press hands the keys back.
     testing::internal::CaptureStdout();
-    Key(1, 32, 1);
-    Key(1, 32, 2);
-    Key(1, 32, 0);
+    for (int value : {1, 2, 0})
+        Key(1, 32, value);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "unlock old systemu0\n");
     EXPECT_FALSE(SS_HostLocked());
     EXPECT_FALSE(SS_InputGrabbed());
@@ -173,9 +172,7 @@ TEST_F(KeyTest, LongPressTogglesTheHostLockAndLaunchesTheClientOnce) {
 }
 
 TEST_F(KeyTest, ReleaseOfALongPressedLockKeyStaysAwayEvenAfterOtherKeys) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
     Key(0, 32, 1);
     Key(0, 32, 2); // locks
     Key(0, 30, 1); // another key while the lock key is still down
@@ -191,9 +188,7 @@ TEST_F(KeyTest, ReleaseOfALongPressedLockKeyStaysAwayEvenAfterOtherKeys) {
 }
 
 TEST_F(KeyTest, LargePanelRemapsKeysAndTakes42AsALockKey) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
     g_screen->large = true;
 
     Key(0, 122, 1);
@@ -219,9 +214,7 @@ TEST_F(KeyTest, LargePanelRemapsKeysAndTakes42AsALockKey) {
 }
 
 TEST_F(KeyTest, KeyPressedWhile42IsHeldHasTheShiftModifier) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
     Key(0, 42, 1);
     Key(0, 30, 1);
@@ -264,9 +257,7 @@ TEST_F(KeyTest, DeviceKeysGoToTheTopmostMappedWindowElseFocusElseNobody) {
 }
 
 TEST_F(KeyTest, GarbageRecordsAreIgnored) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
     SS_EventRecord(0, 0, 0, 0);  // synchronisation
     SS_EventRecord(0, 3, 32, 1); // absolute axis
@@ -309,9 +300,7 @@ TEST_F(KeyTest, InjectedLinesHaveTheirFormatsAndFiles) {
 // ---- The key router ----------------------------------------------------------------
 
 TEST_F(KeyTest, ReleaseRepeatFilterDropsASecondReleaseWithin600Ms) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
     SS_RouteKey(57, 57, 0, "9", 1, 1);
     SleepMs(300);
@@ -473,9 +462,7 @@ TEST_F(KeyTest, RouterDropsWhatHasNoTarget) {
 }
 
 TEST_F(KeyTest, NoticeLockHoldsDigitsWhileShownAndForTheKeyTimeAfter) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
     g_keyTime = 200;
 
     Call(HandleSetMsgMode, 143, {1});
@@ -496,45 +483,35 @@ TEST_F(KeyTest, NoticeLockHoldsDigitsWhileShownAndForTheKeyTimeAfter) {
 }
 
 TEST_F(KeyTest, KeyChannelTranslatesTheKeypadAndDrivesThePointer) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
-    SS_KeyChannelByte(1);
-    SS_KeyChannelByte(68);
-    SS_KeyChannelByte(200);
-    EXPECT_EQ(KeyLines(Keys(c)), (Lines{"52/52 m0 r0 '4'", "97/97 m0 r0 'a'", "200/200 m0 r0 '\xc8'"}));
+    // The keypad's digits and letters are translated, other bytes pass.
+    for (uint8_t b : {1, 7, 68, 75, 200})
+        SS_KeyChannelByte(b);
+    EXPECT_EQ(KeyLines(Keys(c)), (Lines{"52/52 m0 r0 '4'", "57/57 m0 r0 '9'", "97/97 m0 r0 'a'", "101/101 m0 r0 'e'",
+                                        "200/200 m0 r0 '\xc8'"}));
+    // The whole table, entry by entry; codes between its ranges pass.
+    std::string table;
+    for (uint32_t code : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 65, 66, 67, 68, 69, 71, 72, 73, 74, 75})
+        table += char(SS_KeypadTranslate(code));
+    EXPECT_EQ(table, "4321098765dcba`ihgfe");
+    for (uint32_t other : {0u, 6u, 12u, 32u, 64u, 70u, 76u, 255u, 300u})
+        EXPECT_EQ(SS_KeypadTranslate(other), other);
 
+    // Bytes 8-11 move the pointer by 2, 12 and 13 press and release.
     SS_SetPointerPosition(100, 100);
-    SS_KeyChannelByte(8);
-    EXPECT_EQ(SS_PointerX(), 98);
-    SS_KeyChannelByte(9);
-    EXPECT_EQ(SS_PointerY(), 98);
-    SS_KeyChannelByte(10);
-    SS_KeyChannelByte(10);
-    EXPECT_EQ(SS_PointerX(), 102);
-    SS_KeyChannelByte(11);
-    EXPECT_EQ(SS_PointerY(), 100);
-    SS_KeyChannelByte(12);
-    EXPECT_EQ(SS_PointerButtons(), 1u);
-    SS_KeyChannelByte(13);
-    EXPECT_EQ(SS_PointerButtons(), 0u);
+    std::vector<int> trail;
+    for (uint8_t b : {8, 9, 10, 10, 11, 12, 13}) {
+        SS_KeyChannelByte(b);
+        trail.insert(trail.end(), {SS_PointerX(), SS_PointerY(), int(SS_PointerButtons())});
+    }
+    EXPECT_EQ(trail,
+              (std::vector<int>{98, 100, 0, 98, 98, 0, 100, 98, 0, 102, 98, 0, 102, 100, 0, 102, 100, 1, 102, 100, 0}));
     EXPECT_TRUE(Keys(c).empty());
 }
 
-TEST_F(KeyTest, KeypadTableMapsDigitsAndLetters) {
-    const uint32_t from[] = {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 65, 66, 67, 68, 69, 71, 72, 73, 74, 75};
-    const char* to = "4321098765dcba`ihgfe";
-    for (size_t i = 0; i < sizeof from / sizeof from[0]; ++i)
-        EXPECT_EQ(SS_KeypadTranslate(from[i]), uint32_t((unsigned char)to[i])) << from[i];
-    for (uint32_t other : {0u, 6u, 12u, 32u, 64u, 70u, 76u, 255u, 300u})
-        EXPECT_EQ(SS_KeypadTranslate(other), other);
-}
-
 TEST_F(KeyTest, ConsoleMediumRawBytesBecomeRoutedKeys) {
-    SSClient* c = NewClient();
-    NewWindow(c, 0x100001, 0, 0, 0, 600, 800);
-    Events(c);
+    SSClient* c = App();
 
     const uint8_t bytes[] = {0x02, 0x82, 0x3C, 0x00, 0x81, 0x82};
     SS_ConsoleBytes(bytes, sizeof bytes);

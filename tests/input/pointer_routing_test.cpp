@@ -202,6 +202,14 @@ TEST_F(PointerTest, MouseMoveOncePerWindowEntered) {
     EXPECT_EQ(Summary(Events(c_)), (Strings{"6@100002", "5@100001", "4@100001"}));
     SS_PointerInput(0, 1, 0);
     EXPECT_TRUE(Events(c_).empty());
+    // Exactly on the edges: the last column of the left window is still
+    // its, the first column of the right window is the right window's.
+    SS_PointerInput(0, 138, 0); // (299, 60)
+    EXPECT_TRUE(Events(c_).empty());
+    SS_PointerInput(0, 1, 0); // (300, 60)
+    EXPECT_EQ(Summary(Events(c_)), (Strings{"6@100001", "5@100003", "4@100003"}));
+    SS_PointerInput(0, -2, 0); // (298, 60)
+    EXPECT_EQ(Summary(Events(c_)), (Strings{"6@100003", "5@100001", "4@100001"}));
     // A button change makes the next move report again.
     SS_PointerInput(1, 0, 0);
     Events(c_);
@@ -248,29 +256,22 @@ TEST_F(PointerTest, WindowsFarOffTheScreenGetWrappedRelativePositions) {
 
 TEST_F(PointerTest, RotationTurnsRelativeAndAbsoluteInput) {
     SS_SetPointerPosition(100, 100);
-    g_rotateMode = 1;
-    SS_PointerInput(0, 5, 0);
-    EXPECT_EQ(Pos(), XY(100, 105));
-    g_rotateMode = 2;
-    SS_PointerInput(0, 5, 3);
-    EXPECT_EQ(Pos(), XY(95, 102));
-    g_rotateMode = 3;
-    SS_PointerInput(0, 5, 3);
-    EXPECT_EQ(Pos(), XY(98, 97));
-    g_rotateMode = 0;
-    SS_PointerInput(0, -1000, 5000);
-    EXPECT_EQ(Pos(), XY(0, 799));
-
-    // Absolute: W = 600, H = 800 here.
-    g_rotateMode = 1;
-    SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(Pos(), XY(581, 10));
-    g_rotateMode = 3;
-    SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(Pos(), XY(20, 791));
-    g_rotateMode = 2;
-    SS_PointerInputAbs(0, 10, 20, true);
-    EXPECT_EQ(Pos(), XY(591, 781));
+    // Relative moves (mode, dx, dy -> position), one after the other.
+    const struct {
+        int mode, dx, dy;
+        XY want;
+    } moves[] = {{1, 5, 0, {100, 105}}, {2, 5, 3, {95, 102}}, {3, 5, 3, {98, 97}}, {0, -1000, 5000, {0, 799}}};
+    for (const auto& m : moves) {
+        g_rotateMode = m.mode;
+        SS_PointerInput(0, m.dx, m.dy);
+        EXPECT_EQ(Pos(), m.want) << "mode " << m.mode;
+    }
+    // Absolute (10, 20) in each mode: W = 600, H = 800 here.
+    for (auto [mode, want] : {std::pair{1, XY(581, 10)}, std::pair{3, XY(20, 791)}, std::pair{2, XY(591, 781)}}) {
+        g_rotateMode = mode;
+        SS_PointerInputAbs(0, 10, 20, true);
+        EXPECT_EQ(Pos(), want) << "mode " << mode;
+    }
     g_rotateMode = 0;
     SS_PointerInputAbs(0, 0, 0, true);
     EXPECT_EQ(SS_PointerX(), 591) << "(0, 0) leaves the position alone";
@@ -346,10 +347,8 @@ TEST_F(PointerTest, BroadcastsOfScreenSizeAndCharset) {
     auto ev = Events(c_);
     EXPECT_EQ(Summary(ev), (Strings{"21@100008", "21@100003", "21@100001"}));
     ASSERT_EQ(ev[0].raw.size(), 24u);
-    EXPECT_EQ(U32(ev[0].raw, 8), 800u);
-    EXPECT_EQ(U32(ev[0].raw, 12), 600u);
-    EXPECT_EQ(U32(ev[0].raw, 16), 0u);
-    EXPECT_EQ(U32(ev[0].raw, 20), 0u);
+    EXPECT_EQ((std::vector<uint32_t>{U32(ev[0].raw, 8), U32(ev[0].raw, 12), U32(ev[0].raw, 16), U32(ev[0].raw, 20)}),
+              (std::vector<uint32_t>{800, 600, 0, 0}));
 
     SS_BroadcastCharsetChange(2);
     ev = Events(c_);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "harness/eink_root.h"
 #include "harness/launcher.h"
@@ -19,26 +20,17 @@ using namespace testing_eink;
 
 namespace {
 
-struct Geometry {
-    uint32_t logicalW, logicalH, physicalW, physicalH, depth, rotation;
-    bool operator==(const Geometry& o) const {
-        return logicalW == o.logicalW && logicalH == o.logicalH && physicalW == o.physicalW &&
-               physicalH == o.physicalH && depth == o.depth && rotation == o.rotation;
-    }
-};
-std::ostream& operator<<(std::ostream& os, const Geometry& g) {
-    return os << g.logicalW << "x" << g.logicalH << " physical " << g.physicalW << "x" << g.physicalH << " depth "
-              << g.depth << " rotation " << g.rotation;
-}
-
-// The geometry words of SysInfo (offsets 8 to 28) of a new connection.
-Geometry SysInfoGeometry(const ServerProcess& server) {
+// The geometry words of SysInfo (offsets 8 to 28) of a new connection:
+// logical width and height, physical width and height, depth, rotation.
+std::vector<uint32_t> SysInfoGeometry(const ServerProcess& server) {
     WireClient c;
     EXPECT_TRUE(c.Open(server.socketPath()));
-    const Bytes& s = c.sysinfo();
-    if (s.size() < 32) return Geometry{};
-    return Geometry{U32At(s, 8), U32At(s, 12), U32At(s, 16), U32At(s, 20), U32At(s, 24), U32At(s, 28)};
+    std::vector<uint32_t> words;
+    for (size_t off = 8; off <= 28 && off + 4 <= c.sysinfo().size(); off += 4)
+        words.push_back(U32At(c.sysinfo(), off));
+    return words;
 }
+using Geometry = std::vector<uint32_t>;
 
 } // namespace
 
@@ -67,15 +59,13 @@ TEST(ScreenEndToEnd, SetRotateModeAndTheRserverMessageChangeWhatNewClientsSee) {
     ASSERT_TRUE(c.Open(server.socketPath()));
 
     // SetRotateMode (110): 4 and above are ignored.
-    ASSERT_TRUE(c.Send(Msg(110).u32(4)));
-    ASSERT_TRUE(c.Sync());
-    EXPECT_EQ(SysInfoGeometry(server), (Geometry{600, 800, 600, 800, 8, 0}));
-    ASSERT_TRUE(c.Send(Msg(110).u32(3)));
-    ASSERT_TRUE(c.Sync());
-    EXPECT_EQ(SysInfoGeometry(server), (Geometry{800, 600, 600, 800, 8, 3}));
-    ASSERT_TRUE(c.Send(Msg(110).u32(2)));
-    ASSERT_TRUE(c.Sync());
-    EXPECT_EQ(SysInfoGeometry(server), (Geometry{600, 800, 600, 800, 8, 2}));
+    for (uint32_t mode : {4, 3, 2}) {
+        ASSERT_TRUE(c.Send(Msg(110).u32(mode)));
+        ASSERT_TRUE(c.Sync());
+        bool turned = mode % 2 == 1;
+        EXPECT_EQ(SysInfoGeometry(server),
+                  (Geometry{turned ? 800u : 600u, turned ? 600u : 800u, 600, 800, 8, mode < 4 ? mode : 0}));
+    }
     ASSERT_TRUE(c.Send(Msg(110).u32(0)));
 
     // "rserver": the other orientation, so the physical size turns.
@@ -117,15 +107,6 @@ TEST(ScreenEndToEnd, WithoutAFrameBufferTheServerStopsWithAMessageAndAFailureSta
     EXPECT_NE(WEXITSTATUS(status), 0);
     EXPECT_NE(WEXITSTATUS(status), 124) << "still running after 10 s";
     EXPECT_NE(output.find("cannot open the frame buffer"), std::string::npos) << output;
-
-    // A panel file too small for its resolution cannot be mapped either.
-    EinkRoot small;
-    small.Write("/dev/fb0", std::string(1000, '\0'));
-    status = run(small, &output);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 0);
-    EXPECT_NE(WEXITSTATUS(status), 124);
-    EXPECT_NE(output.find("cannot be mapped"), std::string::npos) << output;
 }
 
 TEST(ScreenEndToEnd, RotationAndOrientationChangesSendScreenSizeChangeToTopLevelWindows) {
@@ -142,12 +123,7 @@ TEST(ScreenEndToEnd, RotationAndOrientationChangesSendScreenSizeChangeToTopLevel
     auto expectSizeChange = [&](uint32_t w, uint32_t h, uint32_t rotation) {
         std::optional<Bytes> e = c.ReadType(21, 3000);
         ASSERT_TRUE(e.has_value());
-        ASSERT_EQ(LengthOf(*e), 24u);
-        EXPECT_EQ(U32At(*e, 4), win);
-        EXPECT_EQ(U32At(*e, 8), w);
-        EXPECT_EQ(U32At(*e, 12), h);
-        EXPECT_EQ(U32At(*e, 16), rotation);
-        EXPECT_EQ(U32At(*e, 20), 0u);
+        EXPECT_EQ(*e, Msg(21).u32(win).u32(w).u32(h).u32(rotation).u32(0).done());
     };
     ASSERT_TRUE(c.Send(Msg(110).u32(1)));
     expectSizeChange(800, 600, 1);

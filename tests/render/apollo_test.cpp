@@ -102,8 +102,7 @@ TEST(PanelFormat, GreyLevelsBecomeComplementedTopNibblesFirstPixelHigh) {
     // (255, 0) -> 0 | 15; (192, 255) -> 3 | 0; (0, 0) -> 15 | 15;
     // (17, 240) -> 14 | 0; (0x8F, 0x70) -> 7 | 8.
     const uint8_t want[] = {0x0F, 0x30, 0xFF, 0xE0, 0x78};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(out[i], want[i]) << "byte " << i;
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 5), std::vector<uint8_t>(want, want + 5));
 
     // The fast conversion agrees with the plain one on any data and length.
     std::mt19937 rng(7);
@@ -132,25 +131,29 @@ TEST(PanelFormat, GreyLevelsBecomeComplementedTopNibblesFirstPixelHigh) {
 }
 
 TEST(PanelFormat, AFullScreenPatternReachesThePanelFileAndPictureExactly) {
-    StartStandard();
-    EXPECT_EQ(g_screen->width, 600);
-    EXPECT_EQ(g_screen->height, 800);
-    EXPECT_EQ(g_screen->depth, 8);
-    EXPECT_FALSE(g_screen->large);
-    // Start: light grey everywhere.
-    for (size_t i = 0; i < 600 * 800; i += 997)
-        ASSERT_EQ(g_screen->screenBuffer[i], 192);
+    // An emulated panel without a mode file is the standard 600 x 800 one.
+    MakePanel(600, 800, 600 * 800 / 2);
+    unlink(Fb(".mode").c_str());
+    ASSERT_TRUE(InitScreen());
+    InitRefreshState();
+    EXPECT_EQ((std::vector<int>{g_screen->width, g_screen->height, g_screen->depth, g_screen->large}),
+              (std::vector<int>{600, 800, 8, 0}));
+    // Start: light grey everywhere, which reaches the panel as nibble 3.
+    EXPECT_EQ(std::count(g_screen->screenBuffer, g_screen->screenBuffer + 600 * 800, 192), 600 * 800);
+    PushScreen();
+    ASSERT_TRUE(WaitUpdates(1));
+    WaitPushDone();
+    std::vector<uint8_t> grey = PanelBytes();
+    EXPECT_EQ(std::count(grey.begin(), grey.end(), 0x33), 600 * 800 / 2);
 
     auto pattern = [](int x, int y) { return uint8_t(x * 7 + y * 13 + (x * y >> 5)); };
     for (int y = 0; y < 800; ++y)
         for (int x = 0; x < 600; ++x)
             g_screen->screenBuffer[y * 600 + x] = pattern(x, y);
     PushScreen();
-    ASSERT_TRUE(WaitUpdates(1));
+    ASSERT_TRUE(WaitUpdates(2));
     WaitPushDone();
-    std::vector<std::string> updates = Updates();
-    ASSERT_EQ(updates.size(), 1u);
-    EXPECT_EQ(updates[0], "0 0 600 800 0 0");
+    EXPECT_EQ(Updates(), (std::vector<std::string>{"0 0 600 800 0 0", "0 0 600 800 0 0"}));
 
     std::vector<uint8_t> panel = PanelBytes();
     ASSERT_EQ(panel.size(), 600u * 800 / 2);
@@ -186,9 +189,9 @@ TEST(Rotation, EachModePlacesALogicalPixelAtThePhysicalPositionOfTheTable) {
     };
     for (const Case& c : cases) {
         g_rotateMode = c.mode;
-        EXPECT_EQ(ScreenPixelAddress(10, 20) - base, c.py * 600 + c.px) << "mode " << c.mode;
-        EXPECT_EQ(SS_ScreenWidth(), c.lw);
-        EXPECT_EQ(SS_ScreenHeight(), c.lh);
+        EXPECT_EQ((std::vector<long>{ScreenPixelAddress(10, 20) - base, SS_ScreenWidth(), SS_ScreenHeight()}),
+                  (std::vector<long>{c.py * 600 + c.px, c.lw, c.lh}))
+            << "mode " << c.mode;
         // Every logical pixel lands on its own physical pixel.
         std::vector<uint8_t> hit(600 * 800, 0);
         for (int y = 0; y < c.lh; ++y)
@@ -293,10 +296,9 @@ TEST(NoticeBoxes, ShowOnlyWithTheVerticalScreenFlagAndStayUntilRedrawn) {
     ASSERT_TRUE(WaitUpdates(1));
     WaitPushDone();
     std::vector<uint8_t> panel = PanelBytes();
-    EXPECT_EQ(NibbleAt(panel, 600, 131, 221), 15);
-    EXPECT_EQ(NibbleAt(panel, 600, 150, 280), 0);
-    EXPECT_EQ(NibbleAt(panel, 600, 129, 221), 3);
-    EXPECT_EQ(NibbleAt(panel, 600, 500, 300), 3);
+    EXPECT_EQ((std::vector<int>{NibbleAt(panel, 600, 131, 221), NibbleAt(panel, 600, 150, 280),
+                                NibbleAt(panel, 600, 129, 221), NibbleAt(panel, 600, 500, 300)}),
+              (std::vector<int>{15, 0, 3, 3}));
 
     HandleSetMsgMode(nullptr, off.data(), LengthOf(off));
     auto sdOff = HandlerMessage(145, {0});
@@ -311,10 +313,8 @@ TEST(PanelModels, AnEmulated824By1200PanelIsTheLargeModelWithItsOwnUpdateRecords
     EXPECT_NE(out.find("bDX:0 line=225\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("not bDX"), std::string::npos);
     InitRefreshState();
-    ASSERT_TRUE(g_screen->large);
-    EXPECT_EQ(g_screen->width, 824);
-    EXPECT_EQ(g_screen->height, 1200);
-    EXPECT_EQ(SS_ScreenWidth(), 824);
+    EXPECT_EQ((std::vector<int>{g_screen->large, g_screen->width, g_screen->height, SS_ScreenWidth()}),
+              (std::vector<int>{1, 824, 1200, 824}));
 
     for (int y = 0; y < 1200; ++y)
         memset(g_screen->screenBuffer + y * 824, y < 600 ? 0 : 255, 824);
@@ -330,17 +330,14 @@ TEST(PanelModels, AnEmulated824By1200PanelIsTheLargeModelWithItsOwnUpdateRecords
     g_rotateTimer = 0;
     SS_ToggleOrientation();
     EXPECT_TRUE(SS_Landscape());
-    EXPECT_EQ(g_screen->width, 1200);
-    EXPECT_EQ(g_screen->height, 824);
-    EXPECT_EQ(g_rotateTimer, 1);
+    EXPECT_EQ((std::vector<int>{g_screen->width, g_screen->height, g_rotateTimer}), (std::vector<int>{1200, 824, 1}));
     PushScreen();
     ASSERT_TRUE(WaitUpdates(2));
     WaitPushDone();
     EXPECT_EQ(Updates()[1], "0 0 1200 824 0 0");
     int w = 0, h = 0;
     testing_eink::ReadGreyPng(Fb(".png"), &w, &h);
-    EXPECT_EQ(w, 1200);
-    EXPECT_EQ(h, 824);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1200, 824));
     SS_ToggleOrientation();
     EXPECT_FALSE(SS_Landscape());
     g_rotateTimer = 0;
@@ -351,9 +348,7 @@ TEST(PanelModels, AnEmulated824By1200PanelIsTheLargeModelWithItsOwnUpdateRecords
     ASSERT_TRUE(InitScreen());
     out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("not bDX:0 line=229\n"), std::string::npos) << out;
-    EXPECT_FALSE(g_screen->large);
-    EXPECT_EQ(g_screen->width, 600);
-    EXPECT_EQ(g_screen->height, 800);
+    EXPECT_EQ((std::vector<int>{g_screen->large, g_screen->width, g_screen->height}), (std::vector<int>{0, 600, 800}));
 }
 
 TEST(PanelModels, AFrameBufferThatCannotBeMappedStopsStartUpWithAMessage) {
@@ -379,14 +374,11 @@ TEST(RefreshRequests, SetTheSwitchesOfThePolicy) {
         auto m = HandlerMessage(op, words);
         h(nullptr, m.data(), LengthOf(m));
     };
-    send(132, {99}, HandleSetUpdateWaitTime);
+    // The wait time's range is judged in refresh_test; here the handler.
     send(132, {10000}, HandleSetUpdateWaitTime);
     EXPECT_EQ(s.waitTime, 500);
     send(132, {100}, HandleSetUpdateWaitTime);
-    EXPECT_EQ(s.waitTime, 100);
-    EXPECT_EQ(g_updateWaitTime, 100);
-    send(132, {9999}, HandleSetUpdateWaitTime);
-    EXPECT_EQ(g_updateWaitTime, 9999);
+    EXPECT_EQ(std::make_pair(s.waitTime, g_updateWaitTime), std::make_pair(100, 100));
 
     send(128, {0}, HandleGrabUpdate);
     EXPECT_TRUE(s.updateGrab);
@@ -439,9 +431,7 @@ TEST(RefreshRequests, SetTheSwitchesOfThePolicy) {
     SS_RserverMessage();
     EXPECT_TRUE(SS_LongWait());
     EXPECT_TRUE(SS_Landscape());
-    EXPECT_EQ(g_screen->width, 800);
-    EXPECT_EQ(g_screen->height, 600);
-    EXPECT_EQ(g_rotateTimer, 1);
+    EXPECT_EQ((std::vector<int>{g_screen->width, g_screen->height, g_rotateTimer}), (std::vector<int>{800, 600, 1}));
     SS_ToggleOrientation();
     g_rotateTimer = 0;
 }
@@ -472,20 +462,4 @@ TEST(RefreshMechanism, AfterCloseScreenNothingIsPushedAndTheScreenImageStays) {
     EXPECT_FALSE(SS_PushRunning());
     usleep(300000);
     EXPECT_EQ(Updates().size(), 1u);
-}
-
-TEST(PanelModels, AnEmulatedPanelWithoutAModeFileIs600By800) {
-    MakePanel(600, 800, 600 * 800 / 2);
-    unlink(Fb(".mode").c_str());
-    ASSERT_TRUE(InitScreen());
-    EXPECT_FALSE(g_screen->large);
-    EXPECT_EQ(g_screen->width, 600);
-    EXPECT_EQ(g_screen->height, 800);
-    PushScreen();
-    ASSERT_TRUE(WaitUpdates(1));
-    WaitPushDone();
-    EXPECT_EQ(Updates()[0], "0 0 600 800 0 0");
-    // Light grey everywhere: 192 is nibble 3, two to a byte.
-    std::vector<uint8_t> panel = PanelBytes();
-    EXPECT_EQ(std::count(panel.begin(), panel.end(), 0x33), 600 * 800 / 2);
 }

@@ -1,6 +1,7 @@
 // Pixmap-to-window copies end to end: a client draws into pixmaps, copies
 // them to its windows, and the emulated panel after the push shows exactly
-// those pixels in each window's visible part, in every rotation mode.
+// those pixels in each window's visible part. Rotation, the update lock and
+// unmapped windows are judged in process (copy_test, window_test).
 // Requests are built byte by byte from the protocol tables.
 #include <gtest/gtest.h>
 
@@ -18,19 +19,8 @@ using namespace testing_eink;
 
 namespace {
 
-enum : uint8_t {
-    kCreateWindow = 1,
-    kMapWindow = 5,
-    kCreatePixmap = 10,
-    kUpdatePixmap = 12,
-    kCopyAreaP2W = 13,
-    kFillRect = 20,
-    kDrawHLine = 33,
-    kDrawVLine = 34,
-    kDrawLine = 42,
-    kDrawRect = 60,
-    kUpdateLock = 139,
-};
+constexpr uint8_t kCreateWindow = 1, kMapWindow = 5, kCreatePixmap = 10, kUpdatePixmap = 12, kCopyAreaP2W = 13,
+                  kFillRect = 20, kDrawHLine = 33, kDrawVLine = 34, kDrawLine = 42, kDrawRect = 60;
 
 constexpr int kW = 600, kH = 800;
 
@@ -141,33 +131,6 @@ TEST_F(CopyE2E, CopiesShowTheirPixelsOnlyWhereTheWindowIsVisible) {
     EXPECT_EQ(panel.CountOther(50, 210, 200, 590, GreyToNibble(192)), 0);
 }
 
-TEST_F(CopyE2E, CopiesToUnmappedWindowsOrUnderTheUpdateLockChangeNothing) {
-    Boot();
-    const uint32_t hidden = c.NewId(), shown = c.NewId(), p = c.NewId();
-    c.Send(Msg(kCreateWindow).u32(hidden).u32(0).s32(0).s32(0).s32(100).s32(100).u32(0).byte(1)); // never mapped
-    Window(shown, 300, 300, 100, 100);
-    Pixmap(p, 100, 100);
-    Fill(p, 0, 0, 100, 100, 0);
-    Settle();
-    size_t before = Updates();
-    PanelImage start(root, kW, kH);
-
-    Copy(p, hidden, 0, 0, 100, 100, 0, 0);
-    c.Send(Msg(kUpdateLock).u32(0).u32(1));
-    Copy(p, shown, 0, 0, 100, 100, 0, 0);
-    ASSERT_TRUE(c.Sync());
-    EXPECT_TRUE(NoPanelUpdateWithin(root, before, 1500));
-    EXPECT_EQ(PanelImage(root, kW, kH).bytes(), start.bytes());
-
-    // With the lock off the same copy goes through.
-    c.Send(Msg(kUpdateLock).u32(0).u32(0));
-    Copy(p, shown, 0, 0, 100, 100, 0, 0);
-    ASSERT_TRUE(Pushed(before)) << server.Output();
-    PanelImage after(root, kW, kH);
-    EXPECT_EQ(after.CountOther(300, 300, 100, 100, 15), 0);
-    EXPECT_EQ(after.CountOther(0, 0, 100, 100, GreyToNibble(192)), 0);
-}
-
 TEST_F(CopyE2E, ANoticeWindowReceivesOnlyTheNoticeArea) {
     Boot();
     const uint32_t w = c.NewId(), p = c.NewId();
@@ -186,44 +149,3 @@ TEST_F(CopyE2E, ANoticeWindowReceivesOnlyTheNoticeArea) {
             black += panel.Nibble(x, y) == 15;
     EXPECT_EQ(black, 370 * 200);
 }
-
-// One marked pixel at logical (103, 52) and where each mode stores it.
-class RotatedCopy : public CopyE2E, public ::testing::WithParamInterface<int> {};
-
-TEST_P(RotatedCopy, TheCopiedPixelLandsWhereTheRotationTableSays) {
-    const int mode = GetParam();
-    const char* flags[] = {"", "-Rleft", "-Rbottom", "-Rright"};
-    Boot(mode ? std::vector<std::string>{flags[mode]} : std::vector<std::string>{});
-    const uint32_t w = c.NewId(), p = c.NewId();
-    Window(w, 100, 50, 20, 10);
-    Pixmap(p, 20, 10);
-    Fill(p, 0, 0, 20, 10, 255);
-    Fill(p, 3, 2, 1, 1, 0);
-    Fill(p, 4, 2, 1, 1, 127); // the next pixel along the logical row
-    Settle();
-    size_t before = Updates();
-    Copy(p, w, 0, 0, 20, 10, 0, 0);
-    ASSERT_TRUE(Pushed(before)) << server.Output();
-    auto physical = [&](int x, int y) {
-        switch (mode) {
-        case 1: return std::make_pair(y, kH - 1 - x);
-        case 2: return std::make_pair(kW - 1 - x, kH - 1 - y);
-        case 3: return std::make_pair(kW - 1 - y, x);
-        default: return std::make_pair(x, y);
-        }
-    };
-    PanelImage panel(root, kW, kH);
-    auto dot = physical(103, 52), next = physical(104, 52), corner = physical(100, 50), far = physical(119, 59);
-    EXPECT_EQ(panel.Nibble(dot.first, dot.second), 15);
-    EXPECT_EQ(panel.Nibble(next.first, next.second), GreyToNibble(127));
-    EXPECT_EQ(panel.Nibble(corner.first, corner.second), 0);
-    EXPECT_EQ(panel.Nibble(far.first, far.second), 0);
-    // The window's 200 pixels are all that changed from the start-up grey.
-    int changed = 0;
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-            changed += panel.Nibble(x, y) != GreyToNibble(192);
-    EXPECT_EQ(changed, 200);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, RotatedCopy, ::testing::Values(0, 1, 2, 3));

@@ -30,6 +30,13 @@ uint32_t Word(const std::vector<uint8_t>& b, size_t off) {
     return uint32_t(b[off]) | uint32_t(b[off + 1]) << 8 | uint32_t(b[off + 2]) << 16 | uint32_t(b[off + 3]) << 24;
 }
 size_t EntryAt(int font, int size) { return kTables + size_t(font) * kCharsetStride + size_t(size - 7) * kEntry; }
+// The words at the given offsets from `at`, as signed numbers.
+std::vector<int64_t> Words(const std::vector<uint8_t>& b, size_t at, std::initializer_list<size_t> offsets) {
+    std::vector<int64_t> out;
+    for (size_t o : offsets)
+        out.push_back(int32_t(Word(b, at + o)));
+    return out;
+}
 
 std::vector<uint8_t> PublishedSysInfo() {
     std::vector<uint8_t> b(kSysInfoSize, 0xAB); // so that unwritten bytes show
@@ -87,57 +94,38 @@ TEST_F(FontMetrics, PublishedMetricsEqualFreeTypesOwnForEachSize) {
     for (int size : {7, 16, 36}) {
         SCOPED_TRACE("DejaVu Sans size " + std::to_string(size));
         RefFace ref(kDejaVuSans, size);
-        size_t e = EntryAt(0, size);
-        EXPECT_EQ(Word(si, e + 0), 0u);             // font index
-        EXPECT_EQ(Word(si, e + 4), uint32_t(size)); // size
-        EXPECT_EQ(Word(si, e + 8), uint32_t(size)); // created size
-        EXPECT_EQ(Word(si, e + 12), 0u);
-        EXPECT_EQ(int32_t(Word(si, e + 32)), ref.Ascent());
-        EXPECT_EQ(int32_t(Word(si, e + 36)), ref.Descent());
-        EXPECT_EQ(int32_t(Word(si, e + 40)), ref.Ascent() + ref.Descent());
-        EXPECT_EQ(int32_t(Word(si, e + 48)), ref.Height());
-        EXPECT_EQ(int32_t(Word(si, e + 60 + 4 * 'A')), ref.Advance('A'));
-        EXPECT_EQ(int32_t(Word(si, e + 60 + 4 * 'W')), ref.Advance('W'));
-        EXPECT_EQ(Word(si, e + 28), 0u); // proportional
-        EXPECT_EQ(Word(si, e + 56), 65535u);
-        EXPECT_EQ(si[e + 1084], 0);
-        // Codes without a glyph (controls) take the maximum advance.
-        EXPECT_EQ(Word(si, e + 60 + 4 * 1), Word(si, e + 16));
-        EXPECT_EQ(int32_t(Word(si, e + 16)), RefFace::Ceil(ref.face->size->metrics.max_advance));
-        EXPECT_EQ(int32_t(Word(si, e + 20)),
-                  RefFace::Ceil(FT_MulFix(ref.face->bbox.yMax, ref.face->size->metrics.y_scale)));
+        // Font index, size, created size, 0, maximum advance, top of the
+        // box, proportional (0), ascent, descent, their sum, height, 65535,
+        // the advances of 'A' and 'W', and of a control code (no glyph: the
+        // maximum advance).
+        const int32_t maxAdvance = RefFace::Ceil(ref.face->size->metrics.max_advance);
+        EXPECT_EQ(
+            Words(si, EntryAt(0, size), {0, 4, 8, 12, 16, 20, 28, 32, 36, 40, 48, 56, 60 + 4 * 'A', 60 + 4 * 'W', 64}),
+            (std::vector<int64_t>{0, size, size, 0, maxAdvance,
+                                  RefFace::Ceil(FT_MulFix(ref.face->bbox.yMax, ref.face->size->metrics.y_scale)), 0,
+                                  ref.Ascent(), ref.Descent(), ref.Ascent() + ref.Descent(), ref.Height(), 65535,
+                                  ref.Advance('A'), ref.Advance('W'), maxAdvance}));
+        EXPECT_EQ(si[EntryAt(0, size) + 1084], 0);
     }
 
     // The second font, DejaVu Sans Mono, at its own offsets: fixed width.
     for (int size : {7, 20, 36}) {
         SCOPED_TRACE("DejaVu Sans Mono size " + std::to_string(size));
         RefFace ref(kDejaVuSansMono, size);
-        size_t e = EntryAt(1, size);
-        EXPECT_EQ(Word(si, e + 0), 1u);
-        EXPECT_EQ(Word(si, e + 4), uint32_t(size));
-        EXPECT_EQ(Word(si, e + 28), 1u);
-        EXPECT_EQ(int32_t(Word(si, e + 32)), ref.Ascent());
-        EXPECT_EQ(Word(si, e + 60 + 4 * 'i'), Word(si, e + 60 + 4 * 'W'));
+        EXPECT_EQ(Words(si, EntryAt(1, size), {0, 4, 28, 32, 60 + 4 * 'i'}),
+                  (std::vector<int64_t>{1, size, 1, ref.Ascent(), int32_t(Word(si, EntryAt(1, size) + 60 + 4 * 'W'))}));
     }
     // The third, WenQuanYi Micro Hei.
     {
         RefFace ref(kWqyMicroHei, 24);
-        size_t e = EntryAt(2, 24);
-        EXPECT_EQ(Word(si, e + 0), 2u);
-        EXPECT_EQ(Word(si, e + 4), 24u);
-        EXPECT_EQ(int32_t(Word(si, e + 32)), ref.Ascent());
-        EXPECT_EQ(int32_t(Word(si, e + 60 + 4 * 'A')), ref.Advance('A'));
+        EXPECT_EQ(Words(si, EntryAt(2, 24), {0, 4, 32, 60 + 4 * 'A'}),
+                  (std::vector<int64_t>{2, 24, ref.Ascent(), ref.Advance('A')}));
     }
 
     // Fixed fields and the default entry at 80: DejaVu Sans at 36 pixels.
-    EXPECT_EQ(si[44], 20);
-    EXPECT_EQ(si[45], 0);
-    EXPECT_EQ(si[68], 10);
-    EXPECT_EQ(si[69], 0);
-    EXPECT_EQ(si[75], 0);
-    EXPECT_EQ(si[92], 1);
-    EXPECT_EQ(Word(si, 80), 0u);
-    EXPECT_EQ(Word(si, 84), 36u);
+    EXPECT_EQ((std::vector<int>{si[44], si[45], si[68], si[69], si[75], si[92]}),
+              (std::vector<int>{20, 0, 10, 0, 0, 1}));
+    EXPECT_EQ(Words(si, 80, {0, 4}), (std::vector<int64_t>{0, 36}));
     EXPECT_EQ(0, memcmp(&si[100], &si[EntryAt(0, 36) + 20], 1168 - 100));
     // Nothing in the font part is left as it was.
     for (size_t i = 44; i < 1168; i++)
@@ -165,35 +153,27 @@ TEST_F(FontMetrics, DefaultFontNameComesFromTheFirstLongLineOfTheFirstListFound)
     RemoveFile(kFontList);
     ReadDefaultFontName(name);
     EXPECT_STREQ(name, "");
-
-    WriteFile("/Kora/bin/font.lst", "\n/a/b.ttf\n/c/d.ttf\n");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "/a/b.ttf");
-
-    // An earlier place in the search order wins; one CR, LF or space goes.
-    WriteFile("/Kora/res/font.lst", "\n\n/e/f.ttf ");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "/e/f.ttf");
-    // The line feed counts: "x" and its line feed are long enough.
-    WriteFile("/Kora/res/font.lst", "\nx\n/e/f.ttf\n");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "x");
-    WriteFile("/mnt/Kora/bin/font.lst", "/g.ttf");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "/g.ttf");
-    WriteFile(kFontList, "/h.ttf\r\n");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "/h.ttf\r");
-
-    // Names are cut to 99 characters; a line longer than a line buffer is
+    // Each step writes one list, earlier places in the search order winning;
+    // one CR, LF or space goes, the line feed counts toward the length;
+    // names are cut to 99 characters; a line longer than a line buffer is
     // passed over whole.
-    WriteFile(kFontList, std::string(150, 'n') + "\n");
-    ReadDefaultFontName(name);
-    EXPECT_EQ(std::string(name), std::string(99, 'n'));
-    WriteFile(kFontList, std::string(3000, 'l') + "\n/after.ttf\n");
-    ReadDefaultFontName(name);
-    EXPECT_STREQ(name, "/after.ttf");
-
+    const struct {
+        const char* file;
+        std::string content, want;
+    } steps[] = {
+        {"/Kora/bin/font.lst", "\n/a/b.ttf\n/c/d.ttf\n", "/a/b.ttf"},
+        {"/Kora/res/font.lst", "\n\n/e/f.ttf ", "/e/f.ttf"},
+        {"/Kora/res/font.lst", "\nx\n/e/f.ttf\n", "x"},
+        {"/mnt/Kora/bin/font.lst", "/g.ttf", "/g.ttf"},
+        {kFontList, "/h.ttf\r\n", "/h.ttf\r"},
+        {kFontList, std::string(150, 'n') + "\n", std::string(99, 'n')},
+        {kFontList, std::string(3000, 'l') + "\n/after.ttf\n", "/after.ttf"},
+    };
+    for (const auto& step : steps) {
+        WriteFile(step.file, step.content);
+        ReadDefaultFontName(name);
+        EXPECT_EQ(std::string(name), step.want) << step.file;
+    }
     for (const char* f : {"/Kora/bin/font.lst", "/Kora/res/font.lst", "/mnt/Kora/bin/font.lst"})
         RemoveFile(f);
 }
@@ -225,9 +205,8 @@ TEST_F(FontMetrics, OnlyTheDefaultFontKeepsItsFaces) {
     EXPECT_EQ(g_fontList->data, nullptr);
     EXPECT_NE(g_fontList->next->faces[0]->face, nullptr);
     std::vector<uint8_t> si = PublishedSysInfo();
-    EXPECT_EQ(Word(si, 80), 1u);                  // the default entry is the mono font's
-    EXPECT_EQ(Word(si, 80 + 28), 1u);             // fixed width
-    EXPECT_EQ(Word(si, EntryAt(0, 16) + 28), 0u); // the first font is still measured
+    EXPECT_EQ(Words(si, 80, {0, 28}), (std::vector<int64_t>{1, 1})); // the default entry is the mono font's
+    EXPECT_EQ(Word(si, EntryAt(0, 16) + 28), 0u);                    // the first font is still measured
     EXPECT_NE(Word(si, EntryAt(0, 16) + 32), 0u);
 }
 

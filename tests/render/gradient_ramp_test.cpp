@@ -19,14 +19,8 @@ namespace {
 
 constexpr uint32_t kPix = 0x100001;
 
-enum : uint8_t {
-    kDrawGradientRect = 64,
-    kDrawRectWGradient = 65,
-    kFillCircleGradientW = 79,
-    kDrawEllipseWGradient = 85,
-    kDrawRoundRectWGradient = 90,
-    kFillRoundRectWGradientBase = 91,
-};
+constexpr uint8_t kDrawGradientRect = 64, kDrawRectWGradient = 65, kFillCircleGradientW = 79,
+                  kDrawEllipseWGradient = 85, kDrawRoundRectWGradient = 90, kFillRoundRectWGradientBase = 91;
 
 // Step k of an n-step ramp, exactly: floor((c1 (n - k) + c2 k) / n).
 int Exact(int c1, int c2, int k, int n) { return (c1 * (n - k) + c2 * k) / n; }

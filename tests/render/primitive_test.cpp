@@ -26,25 +26,14 @@ namespace {
 constexpr uint32_t kPix = 0x100001;
 
 // Opcodes, from the protocol's tables.
-enum : uint8_t {
-    kFillRect = 20,
-    kDrawPointXorScreen = 21,
-    kDrawPoint = 27,
-    kDrawDashHLine = 30,
-    kDrawHLine = 33,
-    kDrawVLineW = 38,
-    kDrawLine = 42,
-    kDrawUpBox = 45,
-    kDrawUpBoxRGB = 47,
-    kFillPolygon = 72,
-    kDrawCircle = 75,
-    kFillEllipse = 82,
-    kDrawEllipse = 81,
-    kDrawArc = 96,
-    kDrawCheckBox = 69,
-    kDrawSmallArrow = 67,
-    kDrawRectW = 62,
-};
+constexpr uint8_t kFillRect = 20, kDrawPointXorScreen = 21, kDrawWRectXorScreen = 24, kFillRectScreen = 26,
+                  kDrawPoint = 27, kDrawDashHLine = 30, kDrawHLine = 33, kDrawVLineW = 38, kDrawLine = 42,
+                  kDrawUpBox = 45, kDrawUpBoxRGB = 47, kDrawUpBoxCustom = 52, kDrawHSeperator2 = 56,
+                  kDrawVSeperator3D2 = 59, kDrawRect = 60, kDrawRectW = 62, kDrawGradientRect = 64,
+                  kDrawRectWGradient = 65, kDrawSmallArrow = 67, kDrawCheckBox = 69, kDrawTabTitleBox = 70,
+                  kFillPolygon = 72, kDrawCircle = 75, kFillCircleGradient = 78, kDrawEllipse = 81, kFillEllipse = 82,
+                  kDrawEllipseW = 84, kFillEllipseW = 86, kDrawRoundRect = 88, kDrawRoundRectW = 89,
+                  kFillRoundRect = 92, kDrawArc = 96, kDrawLineW = 100;
 
 class Canvas {
 public:
@@ -112,28 +101,20 @@ TEST(Colours, GreyConversionAndShadesMatchTheirWorkedValues) {
     EXPECT_EQ(GreyOf({0, 255, 0}), 127);
     EXPECT_EQ(GreyOf({0, 0, 255}), 39);
     EXPECT_EQ(GreyOf({200, 200, 200}), 200);
-    SSRgb out;
-    ASSERT_TRUE(ShadeRgb({255, 255, 255}, 0.6614583, &out));
-    EXPECT_EQ(out.r, 168);
-    EXPECT_EQ(out.g, 168);
-    EXPECT_EQ(out.b, 168);
-    ASSERT_TRUE(ShadeRgb({255, 255, 255}, 1.328125, &out));
-    EXPECT_EQ(out.r, 255);
-    EXPECT_FALSE(ShadeRgb({255, 255, 255}, 0, &out)); // the base "shade" is the colour itself
+    auto shade = [](SSRgb in, double f) {
+        SSRgb out{};
+        bool ok = ShadeRgb(in, f, &out);
+        return std::vector<int>{ok, out.r, out.g, out.b};
+    };
+    EXPECT_EQ(shade({255, 255, 255}, 0.6614583), (std::vector<int>{1, 168, 168, 168}));
+    EXPECT_EQ(shade({255, 255, 255}, 1.328125), (std::vector<int>{1, 255, 255, 255}));
+    EXPECT_EQ(shade({255, 255, 255}, 0)[0], 0); // the base "shade" is the colour itself
+    // A saturated colour goes through the hue path and keeps its hue.
+    EXPECT_EQ(shade({255, 0, 0}, 0.6614583), (std::vector<int>{1, 168, 0, 0}));
     SSShades s = ShadesOf({255, 255, 255});
-    EXPECT_EQ(s.dark, 168);
-    EXPECT_EQ(s.light, 255);
-    EXPECT_EQ(s.base, 255);
-    // A saturated colour goes through the hue path and keeps its hue:
-    // pure red at 66 % value is (168, 0, 0).
-    ASSERT_TRUE(ShadeRgb({255, 0, 0}, 0.6614583, &out));
-    EXPECT_EQ(out.r, 168);
-    EXPECT_EQ(out.g, 0);
-    EXPECT_EQ(out.b, 0);
+    EXPECT_EQ((std::vector<int>{s.dark, s.light, s.base}), (std::vector<int>{168, 255, 255}));
     InitColors();
-    EXPECT_EQ(g_palette.shadow, 127);
-    EXPECT_EQ(g_palette.mid, 191);
-    EXPECT_EQ(g_palette.face, 223);
+    EXPECT_EQ((std::vector<int>{g_palette.shadow, g_palette.mid, g_palette.face}), (std::vector<int>{127, 191, 223}));
 }
 
 TEST(Spans, PointsSpansAndDottedSpansAreClippedAndOrdered) {
@@ -248,7 +229,7 @@ TEST(Boxes, RgbBoxOfWhiteUsesTheShadesOfWhite) {
     EXPECT_EQ(c.at(2, 2), c.bg_); // inside untouched
 }
 
-TEST(Boxes, CheckBoxArrowAndBandGoldens) {
+TEST(Boxes, CheckBoxArrowRectangleAndBandGoldens) {
     Canvas c(16, 16);
     Dispatch(Req(kDrawCheckBox).s32(0).s32(0).s32(99).s32(99).byte(1).u32(9).byte(1).done()); // mark only
     Points want;
@@ -265,6 +246,10 @@ TEST(Boxes, CheckBoxArrowAndBandGoldens) {
         for (int x = 4 - k; x <= 4 + k; ++x)
             arrow.insert({x, 2 + k});
     EXPECT_EQ(a.changed(), arrow);
+
+    Canvas r(5, 4);
+    Dispatch(Req(kDrawRect).s32(0).s32(0).s32(5).s32(4).u32(1).done());
+    EXPECT_EQ(r.rows(), (std::vector<std::string>{"#####", "#...#", "#...#", "#####"}));
 
     Canvas b(8, 8);
     Dispatch(Req(kDrawRectW).s32(1).s32(1).s32(6).s32(5).s32(2).u32(1).done());
@@ -398,11 +383,6 @@ TEST(Arcs, FullTurnsAreTheSameCircleAndATinyExtentDrawsNothing) {
     // below zero.
     Points neg = arc(-100, 200);
     EXPECT_FALSE(neg.empty());
-    EXPECT_EQ(g_arcSin[480], 512);
-    EXPECT_EQ(g_arcCos[960], 511);
-    EXPECT_EQ(g_arcCos[1440], 1);
-    EXPECT_EQ(g_arcSin[552], 580);
-    EXPECT_EQ(g_arcSin[1440], 1024);
 }
 
 TEST(Screen, XorPointTwiceRestoresTheScreen) {
@@ -474,20 +454,6 @@ TEST(Robustness, NoPrimitiveWritesOutsideItsPixmapForAnyArguments) {
 }
 
 namespace {
-enum : uint8_t {
-    kFillRectScreen = 26,
-    kDrawWRectXorScreen = 24,
-    kDrawHSeperator2 = 56,
-    kDrawVSeperator3D2 = 59,
-    kDrawGradientRect = 64,
-    kDrawRectWGradient = 65,
-    kDrawTabTitleBox = 70,
-    kFillCircleGradient = 78,
-    kDrawRoundRect = 88,
-    kDrawLineW = 100,
-    kDrawUpBoxCustom = 52,
-};
-
 // DrawGradientRect: x, y, w, h, nine 16-bit values, direction, mirror.
 Bytes Gradient(int w, int h, uint16_t g1, uint16_t g2, uint8_t horizontal, uint8_t mirror) {
     Msg m = Req(kDrawGradientRect);
@@ -535,14 +501,8 @@ TEST(Boxes, SeparatorsTabTitleAndCustomMaskGoldens) {
               (std::vector<std::string>{".......", ".W..SB.", ".WF.SB.", ".WF.SB.", ".WSSSB.", ".BBBBB.", "......."}));
 }
 
-TEST(Gradients, RampsMirrorsAndBands) {
-    Canvas g(4, 1);
-    Dispatch(Gradient(4, 1, 0, 255, 0, 0)); // vertical lines, c1 at the right
-    EXPECT_EQ(g.at(3, 0), 0);
-    EXPECT_EQ(g.at(2, 0), 63);
-    EXPECT_EQ(g.at(1, 0), 127);
-    EXPECT_EQ(g.at(0, 0), 191);
-
+// The exact ramp steps are judged in gradient_ramp_test; here the shapes.
+TEST(Gradients, MirrorsAndBands) {
     auto column = [](int h) {
         Canvas m(1, h);
         Dispatch(Gradient(1, h, 0, 255, 1, 1)); // mirrored rows
@@ -562,23 +522,18 @@ TEST(Gradients, RampsMirrorsAndBands) {
     };
     Canvas b(6, 6);
     Dispatch(band(1, 2));
-    EXPECT_EQ(b.at(0, 0), 0);
-    EXPECT_EQ(b.at(5, 5), 0);
-    EXPECT_EQ(b.at(1, 1), 127);
-    EXPECT_EQ(b.at(4, 4), 127);
-    EXPECT_EQ(b.at(2, 2), b.bg_);
+    EXPECT_EQ((std::vector<int>{b.at(0, 0), b.at(5, 5), b.at(1, 1), b.at(4, 4), b.at(2, 2)}),
+              (std::vector<int>{0, 0, 127, 127, b.bg_}));
     // Equal pixel words: the plain band in that pixel.
     Canvas e(6, 6);
     Dispatch(band(9, 9));
-    EXPECT_EQ(e.at(1, 1), 9);
-    EXPECT_EQ(e.at(4, 0), 9);
+    EXPECT_EQ((std::vector<int>{e.at(1, 1), e.at(4, 0)}), (std::vector<int>{9, 9}));
 
     Canvas c(9, 9);
     Dispatch(
         Req(kFillCircleGradient).s32(4).s32(4).s32(3).color(200, 200, 200, 0, 1).color(100, 100, 100, 0, 2).done());
-    EXPECT_EQ(c.at(4, 4), 133); // (200 + 2 * 100) / 3
-    EXPECT_EQ(c.at(5, 4), 166); // (2 * 200 + 100) / 3
-    EXPECT_EQ(c.at(6, 4), 200);
+    // (200 + 2 * 100) / 3, (2 * 200 + 100) / 3, 200
+    EXPECT_EQ((std::vector<int>{c.at(4, 4), c.at(5, 4), c.at(6, 4)}), (std::vector<int>{133, 166, 200}));
 }
 
 TEST(RoundRects, SmallRoundedOutlineGolden) {
@@ -706,7 +661,6 @@ TEST(Polygons, RandomPolygonsFillExactlyAsTheScanLineRuleSays) {
 }
 
 TEST(RoundRects, FilledGoldenAndTheRelationsBetweenTheFamilies) {
-    enum : uint8_t { kDrawEllipseW = 84, kFillEllipseW = 86, kDrawRoundRectW = 89, kFillRoundRect = 92 };
     Canvas f(10, 8);
     // FillRoundRect keeps its pixel after five unused words, at offset 52.
     Dispatch(Req(kFillRoundRect).s32(0).s32(0).s32(10).s32(8).s32(4).s32(4).pad(20).u32(1).done());

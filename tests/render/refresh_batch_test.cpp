@@ -19,17 +19,8 @@ using namespace testing_eink;
 
 namespace {
 
-enum : uint8_t {
-    kCreateWindow = 1,
-    kLowerWindow = 4,
-    kMapWindow = 5,
-    kCreatePixmap = 10,
-    kCopyAreaP2W = 13,
-    kFillRect = 20,
-    kGrabUpdate = 128,
-    kUnGrabUpdate = 129,
-    kSetForceUpdate = 144,
-};
+constexpr uint8_t kCreateWindow = 1, kLowerWindow = 4, kMapWindow = 5, kCreatePixmap = 10, kCopyAreaP2W = 13,
+                  kFillRect = 20, kGrabUpdate = 128, kUnGrabUpdate = 129, kSetForceUpdate = 144;
 
 constexpr int kBlack = 15, kWhite = 0; // panel nibbles
 

@@ -17,14 +17,8 @@ namespace {
 
 constexpr uint8_t kDrawEvent = 16; // server to client
 
-enum : uint8_t {
-    kCreateWindow = 1,
-    kMapWindow = 5,
-    kCreatePixmap = 10,
-    kCopyAreaP2W = 13,
-    kSetWidgetFlag = 16,
-    kFillRect = 20,
-};
+constexpr uint8_t kCreateWindow = 1, kMapWindow = 5, kCreatePixmap = 10, kCopyAreaP2W = 13, kSetWidgetFlag = 16,
+                  kFillRect = 20;
 
 class RefreshE2E : public ::testing::Test {
 protected:

@@ -32,6 +32,14 @@ struct Policy {
         }
         return pushes;
     }
+    // Draws now and runs for `horizon` ms: how long after the drawing the
+    // one push came (-1 when there was not exactly one).
+    long long DrawAndWait(long long horizon = 3000, long long step = 10) {
+        long long drawn = now;
+        Draw();
+        std::vector<long long> pushes = Run(drawn + horizon, step);
+        return pushes.size() == 1 ? pushes[0] - drawn : -1;
+    }
 };
 
 } // namespace
@@ -69,37 +77,17 @@ TEST(RefreshPolicy, DrawingThatNeverPausesIsPushedOnceItsFirstChangeWaitedFourWa
 
 TEST(RefreshPolicy, WaitTimeAcceptsOnlyHundredTo9999AndFallsBackTo500AfterAPush) {
     Policy p;
-    EXPECT_FALSE(refresh::SetWaitTime(p.s, 99));
-    EXPECT_FALSE(refresh::SetWaitTime(p.s, 10000));
-    EXPECT_FALSE(refresh::SetWaitTime(p.s, -5));
+    for (int refused : {99, 10000, -5})
+        EXPECT_FALSE(refresh::SetWaitTime(p.s, refused));
     EXPECT_EQ(p.s.waitTime, 500);
     EXPECT_TRUE(refresh::SetWaitTime(p.s, 9999));
-    EXPECT_EQ(p.s.waitTime, 9999);
     EXPECT_TRUE(refresh::SetWaitTime(p.s, 100));
-    EXPECT_EQ(p.s.waitTime, 100);
-
-    long long drawn = p.now;
-    p.Draw();
-    std::vector<long long> pushes = p.Run(drawn + 1000);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_EQ(pushes[0], drawn + 100);
+    EXPECT_EQ(p.DrawAndWait(), 100);
     EXPECT_EQ(p.s.waitTime, 500);
-
-    // The next drawing waits the default again.
-    drawn = p.now;
-    p.Draw();
-    pushes = p.Run(drawn + 1000);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_EQ(pushes[0], drawn + 500);
-
+    EXPECT_EQ(p.DrawAndWait(), 500); // the default again
     // 9999 holds a push back for almost ten seconds.
     ASSERT_TRUE(refresh::SetWaitTime(p.s, 9999));
-    drawn = p.now;
-    p.Draw();
-    pushes = p.Run(drawn + 12000, 100);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_GE(pushes[0], drawn + 9999);
-    EXPECT_LT(pushes[0], drawn + 9999 + 100);
+    EXPECT_EQ(p.DrawAndWait(12000, 1), 9999);
 }
 
 TEST(RefreshPolicy, GrabHoldsEverythingUntilUngrabWhichPushesPendingDrawingAtOnce) {
@@ -150,12 +138,7 @@ TEST(RefreshPolicy, DiscardRightAfterDrawingMeansNoUpdateUntilTheNextDrawing) {
     refresh::Discard(p.s, p.now);
     EXPECT_EQ(p.s.dirtyCount, 0u);
     EXPECT_TRUE(p.Run(p.now + 5000).empty());
-
-    long long drawn = p.now;
-    p.Draw();
-    std::vector<long long> pushes = p.Run(drawn + 1000);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_EQ(pushes[0], drawn + 500);
+    EXPECT_EQ(p.DrawAndWait(), 500);
 }
 
 TEST(RefreshPolicy, RotateGrabHoldsBackAndItsReleaseWaitsFor400MsOfQuiet) {
@@ -217,17 +200,9 @@ TEST(RefreshPolicy, UpdateLockDropsDirtyNotices) {
 TEST(RefreshPolicy, LongWaitAsksFor1200MsOnceThenTheWaitTimeAgain) {
     Policy p;
     p.s.longWait = true;
-    long long drawn = p.now;
-    p.Draw();
-    std::vector<long long> pushes = p.Run(drawn + 3000);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_EQ(pushes[0], drawn + 1200);
+    EXPECT_EQ(p.DrawAndWait(), 1200);
     EXPECT_FALSE(p.s.longWait);
-    drawn = p.now;
-    p.Draw();
-    pushes = p.Run(drawn + 3000);
-    ASSERT_EQ(pushes.size(), 1u);
-    EXPECT_EQ(pushes[0], drawn + 500);
+    EXPECT_EQ(p.DrawAndWait(), 500);
 }
 
 TEST(RefreshPolicy, CopyInProgressHoldsBackUnlessForced) {
@@ -248,9 +223,8 @@ TEST(RefreshPolicy, DrawingForAHiddenWindowHasTheTopmostRedrawnFirst) {
     p.now += 20;
     EXPECT_EQ(p.Tick(), Action::ExposeTopmost);
     EXPECT_FALSE(p.s.force);
-    EXPECT_EQ(p.s.lastDirtyMs, p.now);
-    EXPECT_EQ(p.s.awaitedWindow, 0x100005u);
-    EXPECT_EQ(p.s.dirtyCount, 1u);
+    EXPECT_EQ((std::vector<long long>{p.s.lastDirtyMs, p.s.awaitedWindow, p.s.dirtyCount}),
+              (std::vector<long long>{p.now, 0x100005, 1}));
 
     // The topmost window redraws: its copy makes it the awaited one.
     p.now += 30;
@@ -263,12 +237,10 @@ TEST(RefreshPolicy, DrawingForAHiddenWindowHasTheTopmostRedrawnFirst) {
     // Drawing into the root, or with no mapped top-level window at all,
     // never waits for anyone.
     p.s.awaitedWindow = 0;
-    p.Draw();
-    EXPECT_EQ(p.Run(p.now + 1000).size(), 1u);
+    EXPECT_EQ(p.DrawAndWait(), 500);
     p.s.awaitedWindow = 0x100005;
     p.env.topmostWindow = 0;
-    p.Draw();
-    EXPECT_EQ(p.Run(p.now + 1000).size(), 1u);
+    EXPECT_EQ(p.DrawAndWait(), 500);
 }
 
 TEST(RefreshPolicy, QuietIsZeroWhenTheClockGoesBack) {

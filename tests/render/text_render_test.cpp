@@ -59,6 +59,26 @@ protected:
         FontsChooseFace(font, size, &slot);
         return slot;
     }
+    // The server's drawing of `text` from the pen (x, y); the pen's end.
+    int64_t Draw(Image& img, int64_t font, int64_t size, int64_t x, int64_t y, const std::vector<uint16_t>& text,
+                 uint32_t ink) {
+        return DrawTextFace(img.target(), Face(font, size), x, y, text.data(), int(text.size()), ink);
+    }
+    // FreeType's own drawing of the same; the pen's end.
+    // With `cell`, characters above 255 sit centred in cells that wide.
+    static int RefDraw(RefFace& ref, Image& img, const std::vector<uint16_t>& text, int x, int y, int ink,
+                       int cell = 0) {
+        for (uint16_t c : text) {
+            if (c > 255 && cell > 0) {
+                RefImage probe(1, 1, 255);
+                ref.Draw(img, c, x + (cell - ref.Draw(probe, c, 0, 0, 0)) / 2, y, ink);
+                x += cell;
+            } else {
+                x += ref.Draw(img, c, x, y, ink);
+            }
+        }
+        return x;
+    }
 };
 
 TEST(TextBlend, NewIsOldPlusTheFloorOfTheWeightedDifference) {
@@ -109,43 +129,29 @@ TEST_F(TextRender, GlyphsAreFreeTypesBitmapsBlendedIntoThePixels) {
     for (int size : {7, 16, 24, 36}) {
         SCOPED_TRACE("size " + std::to_string(size));
         Image got(200, 60, 255), want(200, 60, 255);
-        std::vector<uint16_t> text = Chars("AgW,j");
-        int64_t end = DrawTextFace(got.target(), Face(0, size), 5, 40, text.data(), int(text.size()), 0);
         RefFace ref(kDejaVuSans, size);
-        int x = 5;
-        for (uint16_t c : text)
-            x += ref.Draw(want, c, x, 40, 0);
-        EXPECT_EQ(end, x);
+        EXPECT_EQ(Draw(got, 0, size, 5, 40, Chars("AgW,j"), 0), RefDraw(ref, want, Chars("AgW,j"), 5, 40, 0));
         EXPECT_GT(ChangedCount(got, 255), 10);
         EXPECT_EQ(DiffCount(got, want), 0);
     }
-    // Grey text over a grey ramp: every blend goes through the rule.
-    Image got(120, 50, 0), want(120, 50, 0);
-    for (size_t i = 0; i < got.px.size(); i++)
-        got.px[i] = want.px[i] = uint8_t(i * 7);
-    std::vector<uint16_t> text = Chars("#@%");
-    DrawTextFace(got.target(), Face(0, 30), 2, 35, text.data(), int(text.size()), 0x1234587);
+    // Grey text over a grey ramp: every blend goes through the rule; drawn
+    // twice, the second time from the cached glyphs.
     RefFace ref(kDejaVuSans, 30);
-    int x = 2;
-    for (uint16_t c : text)
-        x += ref.Draw(want, c, x, 35, 0x87);
-    EXPECT_EQ(DiffCount(got, want), 0);
-    // Drawing the same text again uses the cached glyphs: same pixels.
-    Image again(120, 50, 0);
-    for (size_t i = 0; i < again.px.size(); i++)
-        again.px[i] = uint8_t(i * 7);
-    DrawTextFace(again.target(), Face(0, 30), 2, 35, text.data(), int(text.size()), 0x1234587);
-    EXPECT_EQ(DiffCount(again, want), 0);
-}
-
-TEST_F(TextRender, FullCoverageGivesTheEdgeValuesOfTheRule) {
-    WriteFontLists(g_root, {kDejaVuSans});
-    InitFonts();
-    // A 36-pixel "I" has a solid stem: full coverage there.
-    std::vector<uint16_t> text = Chars("I");
+    Image want(120, 50, 0);
+    for (size_t i = 0; i < want.px.size(); i++)
+        want.px[i] = uint8_t(i * 7);
+    Image ramp = want;
+    RefDraw(ref, want, Chars("#@%"), 2, 35, 0x87);
+    for (int pass = 0; pass < 2; pass++) {
+        Image got = ramp;
+        Draw(got, 0, 30, 2, 35, Chars("#@%"), 0x1234587);
+        EXPECT_EQ(DiffCount(got, want), 0) << "pass " << pass;
+    }
+    // Full coverage (the stem of a 36-pixel "I"): white on black gives 254,
+    // never 255; black on white gives 0.
     Image black(60, 60, 0), white(60, 60, 255);
-    DrawTextFace(black.target(), Face(0, 36), 10, 45, text.data(), 1, 255);
-    DrawTextFace(white.target(), Face(0, 36), 10, 45, text.data(), 1, 0);
+    Draw(black, 0, 36, 10, 45, Chars("I"), 255);
+    Draw(white, 0, 36, 10, 45, Chars("I"), 0);
     int full = 0;
     for (size_t i = 0; i < black.px.size(); i++) {
         EXPECT_NE(black.px[i], 255);
@@ -170,10 +176,8 @@ TEST_F(TextRender, DrawnWidthIsTheSumOfThePublishedAdvances) {
             size_t o = e + 60 + 4 * size_t(uint8_t(*p));
             sum += int32_t(si[o] | si[o + 1] << 8 | si[o + 2] << 16 | si[o + 3] << 24);
         }
-        std::vector<uint16_t> text = Chars(s);
         Image img(10, 10, 255);
-        EXPECT_EQ(DrawTextFace(img.target(), Face(0, size), 0, 0, text.data(), int(text.size()), 0), sum)
-            << "size " << size;
+        EXPECT_EQ(Draw(img, 0, size, 0, 0, Chars(s), 0), sum) << "size " << size;
     }
 }
 
@@ -187,20 +191,7 @@ TEST_F(TextRender, CjkTextIsDrawnWithTheCjkFontAndMissingGlyphsFallBack) {
     // wide advance, which for this font is the ideographs' own.
     std::vector<uint16_t> text = {0x4E2D, 0x6587, 0x0101, 'x'};
     Image got(120, 40, 255), want(120, 40, 255);
-    int64_t end = DrawTextFace(got.target(), Face(1, 24), 3, 30, text.data(), 4, 0);
-    constexpr int cell = 24;
-    int x = 3;
-    for (uint16_t c : text) {
-        RefImage probe(1, 1, 255);
-        int own = ref.Draw(probe, c, 0, 0, 0);
-        if (c > 255) {
-            ref.Draw(want, c, x + (cell - own) / 2, 30, 0);
-            x += cell;
-        } else {
-            x += ref.Draw(want, c, x, 30, 0);
-        }
-    }
-    EXPECT_EQ(end, x);
+    EXPECT_EQ(Draw(got, 1, 24, 3, 30, text, 0), RefDraw(ref, want, text, 3, 30, 0, 24));
     EXPECT_GT(ChangedCount(got, 255), 50);
     EXPECT_EQ(DiffCount(got, want), 0);
 
@@ -208,22 +199,18 @@ TEST_F(TextRender, CjkTextIsDrawnWithTheCjkFontAndMissingGlyphsFallBack) {
     uint16_t missing = 0xFFFF;
     ASSERT_EQ(FT_Get_Char_Index(ref.face, missing), 0u);
     Image fallback(40, 40, 255), expected(40, 40, 255);
-    int64_t adv = DrawTextFace(fallback.target(), Face(1, 24), 3, 30, &missing, 1, 0);
-    EXPECT_EQ(adv, 3 + ref.Draw(expected, 0x56D7, 3, 30, 0));
+    EXPECT_EQ(Draw(fallback, 1, 24, 3, 30, {missing}, 0), 3 + ref.Draw(expected, 0x56D7, 3, 30, 0));
     EXPECT_EQ(DiffCount(fallback, expected), 0);
 }
 
 TEST_F(TextRender, AFaceWithoutTheCharacterOrItsFallbackDrawsAnEmptyCell) {
     WriteFontLists(g_root, {kDejaVuSans});
     InitFonts();
-    std::vector<uint16_t> text = {0x4E2D, 'A', 0x4E2D};
     Image a(60, 40, 255), b(60, 40, 255);
-    std::vector<uint16_t> onlyA = {'A'};
     RefFace ref(kDejaVuSans, 20);
     int cell = int((ref.face->size->metrics.max_advance + 63) / 64); // no ideograph: the widest glyph
-    int64_t end = DrawTextFace(a.target(), Face(0, 20), 4, 30, text.data(), 3, 0);
-    int64_t endA = DrawTextFace(b.target(), Face(0, 20), 4 + cell, 30, onlyA.data(), 1, 0);
-    EXPECT_EQ(end, endA + cell) << "empty cells, as clients measure them";
+    EXPECT_EQ(Draw(a, 0, 20, 4, 30, {0x4E2D, 'A', 0x4E2D}, 0), Draw(b, 0, 20, 4 + cell, 30, {'A'}, 0) + cell)
+        << "empty cells, as clients measure them";
     EXPECT_EQ(DiffCount(a, b), 0);
 }
 
@@ -235,17 +222,15 @@ TEST_F(TextRender, GlyphsAreClippedToTheImage) {
     for (auto [x, y] : std::vector<std::pair<int, int>>{{-20, 10}, {15, 50}, {-40, -5}, {25, 75}, {0, 30}}) {
         SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
         Image got(40, 30, 200), want(40, 30, 200);
-        DrawTextFace(got.target(), Face(0, 36), x, y, text.data(), 3, 0);
-        int pen = x;
-        for (uint16_t c : text)
-            pen += ref.Draw(want, c, pen, y, 0);
+        Draw(got, 0, 36, x, y, text, 0);
+        RefDraw(ref, want, text, x, y, 0);
         EXPECT_EQ(DiffCount(got, want), 0);
     }
     // Far outside, on every side, with extreme pens: nothing changes.
     for (auto [x, y] : std::vector<std::pair<int64_t, int64_t>>{
              {INT32_MIN, 10}, {INT32_MAX, 10}, {10, INT32_MIN}, {10, INT32_MAX}, {-1000, -1000}}) {
         Image img(40, 30, 200);
-        DrawTextFace(img.target(), Face(0, 36), x, y, text.data(), 3, 0);
+        Draw(img, 0, 36, x, y, text, 0);
         EXPECT_EQ(ChangedCount(img, 200), 0);
     }
 }
@@ -253,29 +238,13 @@ TEST_F(TextRender, GlyphsAreClippedToTheImage) {
 TEST_F(TextRender, FaceChoiceClampsTheSizeAndTakesTheFirstFontPastTheEnd) {
     WriteFontLists(g_root, {kDejaVuSans, kDejaVuSansMono});
     InitFonts();
-    auto sizeOf = [](SSFontFace* s) { return s ? int(s->record[4]) : -1; };
-    EXPECT_EQ(sizeOf(Face(0, 3)), 7);
-    EXPECT_EQ(sizeOf(Face(0, -100)), 7);
-    EXPECT_EQ(sizeOf(Face(0, 254)), 36);
-    EXPECT_EQ(sizeOf(Face(0, 20)), 20);
-    SSFont* sans = g_fontList;
-    EXPECT_EQ(Face(5, 16), sans->faces[16 - 7]);
-    EXPECT_EQ(Face(-1, 16), sans->faces[16 - 7]);
-    EXPECT_EQ(Face(0xFFFFFFFFLL, 16), sans->faces[16 - 7]);
-    // The second font has no faces: its requests draw with the default.
-    EXPECT_EQ(Face(1, 16), sans->faces[16 - 7]);
-
-    // Size 3 draws exactly like 7, 254 like 36.
-    std::vector<uint16_t> text = Chars("Ag");
-    Image a(100, 50, 255), b(100, 50, 255);
-    DrawTextFace(a.target(), Face(0, 3), 2, 30, text.data(), 2, 0);
-    DrawTextFace(b.target(), Face(0, 7), 2, 30, text.data(), 2, 0);
-    EXPECT_EQ(DiffCount(a, b), 0);
-    Image c(100, 50, 255), d(100, 50, 255);
-    DrawTextFace(c.target(), Face(0, 254), 2, 40, text.data(), 2, 0);
-    DrawTextFace(d.target(), Face(0, 36), 2, 40, text.data(), 2, 0);
-    EXPECT_EQ(DiffCount(c, d), 0);
-    EXPECT_NE(DiffCount(a, c), 0);
+    // Sizes clamp into 7..36.
+    for (auto [asked, got] : {std::pair{3, 7}, {-100, 7}, {254, 36}, {20, 20}})
+        EXPECT_EQ(Face(0, asked), g_fontList->faces[got - 7]) << asked;
+    // Indexes past the end take the first font; the second font has no
+    // faces, so its requests draw with the default.
+    for (int64_t font : {5LL, -1LL, 0xFFFFFFFFLL, 1LL})
+        EXPECT_EQ(Face(font, 16), g_fontList->faces[16 - 7]) << font;
 }
 
 TEST_F(TextRender, AChangedFontListSwitchesTheDefaultFont) {
@@ -302,12 +271,9 @@ TEST_F(TextRender, AChangedFontListSwitchesTheDefaultFont) {
     }
     // Mono draws like FreeType's mono.
     RefFace ref(kDejaVuSansMono, 16);
-    std::vector<uint16_t> text = Chars("il");
     Image got(60, 30, 255), want(60, 30, 255);
-    DrawTextFace(got.target(), slot, 2, 20, text.data(), 2, 0);
-    int x = 2;
-    for (uint16_t c : text)
-        x += ref.Draw(want, c, x, 20, 0);
+    Draw(got, 1, 16, 2, 20, Chars("il"), 0);
+    RefDraw(ref, want, Chars("il"), 2, 20, 0);
     EXPECT_EQ(DiffCount(got, want), 0);
     // The first font now falls back on the new default.
     EXPECT_EQ(Face(0, 16), mono->faces[9]);
@@ -372,12 +338,10 @@ TEST_F(TextRender, AGlyphCacheOverItsBudgetStartsAgainAndDrawsTheSame) {
     ASSERT_GT(text.size(), 40u);
     int width = int(text.size()) * 40 + 20;
     Image want(width, 50, 255);
-    int x = 4;
-    for (uint16_t c : text)
-        x += ref.Draw(want, c, x, 40, 0);
+    RefDraw(ref, want, text, 4, 40, 0);
     for (int pass = 0; pass < 2; pass++) {
         Image got(width, 50, 255);
-        DrawTextFace(got.target(), Face(0, 36), 4, 40, text.data(), int(text.size()), 0);
+        Draw(got, 0, 36, 4, 40, text, 0);
         EXPECT_EQ(DiffCount(got, want), 0) << "pass " << pass;
         EXPECT_LE(GlyphCacheBytes(), 24u * 1024 + 36u * 40 + 8192) << "pass " << pass;
     }

@@ -20,10 +20,8 @@ void ExpectBoxes(const SSRegion* r, std::vector<SSBox> want) {
 }
 
 void ExpectExtents(const SSRegion* r, SSBox e) {
-    EXPECT_EQ(r->extents.x1, e.x1);
-    EXPECT_EQ(r->extents.y1, e.y1);
-    EXPECT_EQ(r->extents.x2, e.x2);
-    EXPECT_EQ(r->extents.y2, e.y2);
+    const SSBox& x = r->extents;
+    EXPECT_TRUE(x == e) << "extents (" << x.x1 << "," << x.y1 << "," << x.x2 << "," << x.y2 << ")";
 }
 
 // The edges that the random operations below do not reach: empty and
@@ -40,12 +38,10 @@ TEST(Region, EdgesOfRectanglesPointsCopiesAndOffsets) {
     SSRegion* a = SS_RectRegion({10, 20, 5, 5});
     ExpectBoxes(a, {{10, 20, 15, 25}});
     ExpectExtents(a, {10, 20, 15, 25});
-    EXPECT_TRUE(SS_PointInRegion(a, 10, 20));
-    EXPECT_TRUE(SS_PointInRegion(a, 14, 24));
-    EXPECT_FALSE(SS_PointInRegion(a, 15, 20));
-    EXPECT_FALSE(SS_PointInRegion(a, 10, 25));
-    EXPECT_FALSE(SS_PointInRegion(a, 9, 20));
-    EXPECT_FALSE(SS_PointInRegion(empty, 0, 0));
+    EXPECT_EQ(
+        (std::vector<bool>{SS_PointInRegion(a, 10, 20), SS_PointInRegion(a, 14, 24), SS_PointInRegion(a, 15, 20),
+                           SS_PointInRegion(a, 10, 25), SS_PointInRegion(a, 9, 20), SS_PointInRegion(empty, 0, 0)}),
+        (std::vector<bool>{true, true, false, false, false, false}));
     // A rectangle of width 0 changes nothing.
     SS_UnionRect(a, {50, 50, 0, 10});
     ExpectBoxes(a, {{10, 20, 15, 25}});

@@ -1,10 +1,10 @@
 // The window tree in process: requests are built byte by byte and run
-// through the server's dispatcher for fake connections whose events arrive
-// on the other end of a socket pair; the Draw events each client receives
-// are the verdict.
+// through the server's dispatcher for connections whose events arrive on
+// the other end of a socket pair; the Draw events each client receives are
+// the verdict.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -17,72 +17,27 @@
 
 #include "core/handlers.h"
 #include "core/server.h"
+#include "input/inproc.h"
 #include "render/apollo.h"
 #include "render/sspixmap.h"
+#include "window/routing.h"
 #include "window/routing_state.h"
 #include "window/sswindow.h"
 
+using namespace inproc;
+
 namespace {
-
-// ---- Fake connections ------------------------------------------------------------
-
-struct FakeClient {
-    SSClient c{};
-    int peer = -1;
-
-    FakeClient() {
-        int sv[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) abort();
-        c.fd = sv[0];
-        peer = sv[1];
-        fcntl(c.fd, F_SETFL, O_NONBLOCK);
-        fcntl(peer, F_SETFL, O_NONBLOCK);
-    }
-    ~FakeClient() {
-        close(c.fd);
-        close(peer);
-    }
-
-    // Every event received since the last call, as whole messages.
-    std::vector<std::vector<uint8_t>> Events() {
-        std::vector<uint8_t> all;
-        uint8_t buf[4096];
-        ssize_t n;
-        while ((n = read(peer, buf, sizeof buf)) > 0)
-            all.insert(all.end(), buf, buf + n);
-        std::vector<std::vector<uint8_t>> out;
-        for (size_t at = 0; at + 4 <= all.size();) {
-            uint32_t len = uint32_t(all[at + 1]) | uint32_t(all[at + 2]) << 8 | uint32_t(all[at + 3]) << 16;
-            if (len < 4 || at + len > all.size()) break;
-            out.emplace_back(all.begin() + long(at), all.begin() + long(at + len));
-            at += len;
-        }
-        return out;
-    }
-
-    // The window identifiers of the Draw events received, in order; any
-    // other event fails the test.
-    std::vector<uint32_t> Draws() {
-        std::vector<uint32_t> ids;
-        for (auto& m : Events()) {
-            EXPECT_EQ(m[0], 16) << "unexpected event type";
-            EXPECT_EQ(m.size(), 32u);
-            ids.push_back(uint32_t(m[4]) | uint32_t(m[5]) << 8 | uint32_t(m[6]) << 16 | uint32_t(m[7]) << 24);
-        }
-        return ids;
-    }
-};
 
 // A request: header word (type, total length), then 32-bit words, with the
 // 256 zero bytes past the end that the dispatcher guarantees.
-void Req(FakeClient& from, uint8_t op, std::vector<uint32_t> words) {
+void Req(SSClient* from, uint8_t op, std::vector<uint32_t> words) {
     uint32_t len = 4 + 4 * uint32_t(words.size());
     std::vector<uint8_t> m(len + 256, 0);
     uint32_t header = (len << 8) | op;
     memcpy(m.data(), &header, 4); // little-endian machine
     for (size_t i = 0; i < words.size(); ++i)
         memcpy(m.data() + 4 + 4 * i, &words[i], 4);
-    SS_Dispatch(&from.c, m.data(), len);
+    SS_Dispatch(from, m.data(), len);
 }
 
 constexpr uint8_t kCreate = 1, kDestroy = 2, kRaise = 3, kLower = 4, kMap = 5, kUnmap = 6, kResize = 7, kMove = 8,
@@ -90,26 +45,27 @@ constexpr uint8_t kCreate = 1, kDestroy = 2, kRaise = 3, kLower = 4, kMap = 5, k
 
 uint32_t U(int32_t v) { return uint32_t(v); }
 
-SSScreen g_testScreen;
-std::vector<uint8_t> g_pixels;
-
-class WindowTest : public ::testing::Test {
+class WindowTest : public InputTest {
 protected:
-    void UseScreen(int w, int h) {
-        g_pixels.assign(size_t(w) * size_t(h), 192);
-        g_testScreen = SSScreen{w, h, 8, g_pixels.data(), g_pixels.data(), false};
-        g_screen = &g_testScreen;
-        g_rotateMode = 0;
-        SS_ResetWindows();
-    }
-    void SetUp() override { UseScreen(600, 800); }
     void TearDown() override {
         g_rotateMode = 0;
+        InputTest::TearDown();
         SS_ResetWindows();
+    }
+    // The window identifiers of the Draw events the client received, in
+    // order; any other event fails the test.
+    std::vector<uint32_t> Draws(SSClient* c) {
+        std::vector<uint32_t> ids;
+        for (const Event& e : Events(c)) {
+            EXPECT_EQ(e.type, 16) << "unexpected event type";
+            EXPECT_EQ(e.raw.size(), 32u);
+            ids.push_back(e.window);
+        }
+        return ids;
     }
 
     // CreateWindow + SetWidgetFlag (+ MapWindow when `map`).
-    uint32_t Make(FakeClient& c, uint32_t id, uint32_t parent, int x, int y, int w, int h, bool map = true,
+    uint32_t Make(SSClient* c, uint32_t id, uint32_t parent, int x, int y, int w, int h, bool map = true,
                   bool widget = true) {
         Req(c, kCreate, {id, parent, U(x), U(y), U(w), U(h), 0xEE, 2});
         if (widget) Req(c, kWidget, {id, 1});
@@ -130,41 +86,39 @@ protected:
     }
 };
 
-void ExpectBox(const SSRegion* r, SSBox b) {
-    ASSERT_NE(r, nullptr);
-    ASSERT_EQ(r->count, 1);
-    EXPECT_EQ(r->boxes[0].x1, b.x1);
-    EXPECT_EQ(r->boxes[0].y1, b.y1);
-    EXPECT_EQ(r->boxes[0].x2, b.x2);
-    EXPECT_EQ(r->boxes[0].y2, b.y2);
+using Box = std::array<int, 4>;
+using Boxes = std::vector<Box>;
+// A region's boxes as plain numbers (none for a null region).
+Boxes BoxesOf(const SSRegion* r) {
+    Boxes out;
+    for (int i = 0; r && i < r->count; ++i)
+        out.push_back({r->boxes[i].x1, r->boxes[i].y1, r->boxes[i].x2, r->boxes[i].y2});
+    return out;
 }
-
-// ---- Creation and mapping -----------------------------------------------------------
+void ExpectBox(const SSRegion* r, SSBox b) { EXPECT_EQ(BoxesOf(r), Boxes({{b.x1, b.y1, b.x2, b.y2}})); }
+// Position and size of a window.
+Box Geom(const SSWindow* w) { return {w->d.x, w->d.y, w->d.width, w->d.height}; }
 
 TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Req(a, kCreate, {0x100001, 0, 10, 20, 100, 50, 7, 1});
     SSWindow* w = SS_FindWindow(0x100001);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parent, g_rootWindow);
     EXPECT_EQ(g_rootWindow->firstChild, w);
     EXPECT_FALSE(SS_Mapped(w));
-    EXPECT_EQ(w->d.x, 10);
-    EXPECT_EQ(w->d.y, 20);
-    EXPECT_EQ(w->d.width, 100);
-    EXPECT_EQ(w->d.height, 50);
+    EXPECT_EQ(Geom(w), (Box{10, 20, 100, 50}));
     EXPECT_EQ(w->d.kind, 1u);
     EXPECT_EQ(w->backColor, 7u);
     EXPECT_EQ(w->flags, uint32_t(WIN_BACKCOLOR));
-    EXPECT_EQ(w->owner, &a.c);
+    EXPECT_EQ(w->owner, a);
     ExpectBox(w->frame, {10, 20, 110, 70});
 
     // Width 0: 1 x 1; a parent that names no window: the root; on top.
     Req(a, kCreate, {0x100002, 0x999999, 5, 6, 0, 50, 7, 3});
     SSWindow* tiny = SS_FindWindow(0x100002);
     ASSERT_NE(tiny, nullptr);
-    EXPECT_EQ(tiny->d.width, 1);
-    EXPECT_EQ(tiny->d.height, 1);
+    EXPECT_EQ(Geom(tiny), (Box{5, 6, 1, 1}));
     EXPECT_EQ(tiny->parent, g_rootWindow);
     EXPECT_EQ(tiny->d.kind, 3u);
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x100002, 0x100001}));
@@ -174,8 +128,7 @@ TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     SSWindow* child = SS_FindWindow(0x100003);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->parent, w);
-    EXPECT_EQ(child->d.x, 15);
-    EXPECT_EQ(child->d.y, 25);
+    EXPECT_EQ(Geom(child), (Box{15, 25, 10, 10}));
     EXPECT_EQ(child->relX, 5);
     EXPECT_EQ(child->d.kind, 2u);
 
@@ -185,46 +138,44 @@ TEST_F(WindowTest, NewWindowIsOnTopUnmappedWithItsDefaults) {
     EXPECT_EQ(SS_WindowCount(), before);
 
     // Creating sends nothing.
-    EXPECT_TRUE(a.Events().empty());
+    EXPECT_TRUE(Events(a).empty());
 }
 
 TEST_F(WindowTest, MappingWithNoExposeSendsNothingAndMappingTwiceChangesNothing) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x100001, 0, 0, 0, 100, 100, false);
     Req(a, kMap, {0x100001, 1});
     SSWindow* w = SS_FindWindow(0x100001);
     EXPECT_TRUE(SS_Mapped(w));
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     EXPECT_EQ(g_focusWindow, w); // a child of the root still takes the focus
 
     Make(a, 0x100002, 0, 50, 50, 100, 100);
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x100002});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0x100002});
     SSWindow* b = SS_FindWindow(0x100002);
     EXPECT_EQ(g_focusWindow, b);
     EXPECT_EQ(g_activeTopLevel, b);
 
     Req(a, kMap, {0x100001, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     EXPECT_EQ(g_focusWindow, b);
 }
 
 TEST_F(WindowTest, MappingAWindowExposesItsVisibleSubtreeOnly) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x10, 0, 0, 0, 300, 300, false);
     Make(a, 0x11, 0x10, 10, 10, 50, 50);          // mapped child
     Make(a, 0x12, 0x10, 100, 100, 50, 50, false); // unmapped child
     Make(a, 0x13, 0x10, 400, 400, 50, 50);        // mapped, outside its parent
     Make(a, 0x14, 0x11, 0, 0, 50, 50);            // covers its parent 0x11 entirely
-    EXPECT_TRUE(a.Draws().empty());               // parent not viewable yet
+    EXPECT_TRUE(Draws(a).empty());                // parent not viewable yet
     Req(a, kMap, {0x10, 0});
     // 0x11 shows nothing of its own (0x14 covers it) and 0x13 nothing at all.
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x10, 0x14}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x10, 0x14}));
 }
 
-// ---- Unmapping ------------------------------------------------------------------------
-
 TEST_F(WindowTest, UnmapExposesOnlyWindowsWhoseVisiblePartMeetsTheUncoveredArea) {
-    FakeClient a, b;
+    SSClient *a = NewClient(), *b = NewClient();
     Make(b, 0xD, 0, 350, 350, 100, 100);
     Make(a, 0xA1, 0, 0, 0, 300, 300);
     Make(a, 0xC, 0xA1, 10, 10, 50, 50);
@@ -232,129 +183,118 @@ TEST_F(WindowTest, UnmapExposesOnlyWindowsWhoseVisiblePartMeetsTheUncoveredArea)
     Make(a, 0xF, 0xA1, 95, 95, 40, 40); // covers 0xE
     Make(a, 0xA2, 0, 200, 200, 200, 200);
     Make(b, 0xB, 0, 500, 500, 50, 50);
-    a.Draws();
-    b.Draws();
+    Draws(a);
+    Draws(b);
 
     Req(a, kUnmap, {0xA2, 0});
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0xA1});
-    EXPECT_EQ(b.Draws(), std::vector<uint32_t>{0xD});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0xA1});
+    EXPECT_EQ(Draws(b), std::vector<uint32_t>{0xD});
 
     // A child: the parent shows through.
     Req(a, kUnmap, {0xC, 0});
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0xA1});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0xA1});
     // A child that showed nothing uncovers nothing.
     Req(a, kUnmap, {0xE, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     // The no-expose byte: unmapped, nothing sent.
     Req(a, kUnmap, {0xF, 1});
     EXPECT_FALSE(SS_Mapped(SS_FindWindow(0xF)));
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     // Unmapping what is not mapped does nothing.
     Req(a, kUnmap, {0xC, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
 }
 
 TEST_F(WindowTest, AWindowWithoutTheWidgetFlagNeverReceivesDraw) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 200, 200, true, false);
     Make(a, 0x2, 0, 100, 100, 200, 200, true, true);
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x2});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0x2});
     Req(a, kMove, {0x1, 5, 5, 0});
     Req(a, kResize, {0x1, 300, 300});
     Req(a, kRaise, {0x1});
     Req(a, kUnmap, {0x2, 0});
     Req(a, kMap, {0x2, 0});
-    for (uint32_t id : a.Draws())
+    for (uint32_t id : Draws(a))
         EXPECT_EQ(id, 0x2u);
     // Turning the flag off stops them for 0x2 too.
     Req(a, kWidget, {0x2, 0});
     Req(a, kUnmap, {0x2, 0});
     Req(a, kMap, {0x2, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
 }
 
-// ---- Geometry -----------------------------------------------------------------------------
-
 TEST_F(WindowTest, MoveWindowMovesTheSubtreeAndKeepsRelativePositions) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x20, 0, 0, 0, 600, 800); // background
     Make(a, 0x21, 0, 100, 100, 200, 200);
     Make(a, 0x22, 0x21, 10, 20, 50, 50);
     Make(a, 0x23, 0x22, 5, 5, 10, 10);
-    a.Draws();
+    Draws(a);
 
     Req(a, kMove, {0x21, 0, 0, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     EXPECT_EQ(SS_FindWindow(0x21)->d.x, 100);
 
     Req(a, kMove, {0x21, 10, 0, 0});
     SSWindow* w = SS_FindWindow(0x21);
     SSWindow* c = SS_FindWindow(0x22);
     SSWindow* g = SS_FindWindow(0x23);
-    EXPECT_EQ(w->d.x, 110);
-    EXPECT_EQ(w->relX, 110);
-    EXPECT_EQ(c->d.x, 120);
-    EXPECT_EQ(c->relX, 10);
-    EXPECT_EQ(c->relY, 20);
-    EXPECT_EQ(g->d.x, 125);
-    EXPECT_EQ(g->d.y, 125);
-    EXPECT_EQ(g->relX, 5);
+    EXPECT_EQ((Box{w->d.x, w->relX, c->d.x, c->relX}), (Box{110, 110, 120, 10}));
+    EXPECT_EQ((Box{c->relY, g->d.x, g->d.y, g->relX}), (Box{20, 125, 125, 5}));
     ExpectBox(g->frame, {125, 125, 135, 135});
     ExpectBox(g->clipWithChildren, {125, 125, 135, 135});
     // The moved subtree repaints, then the background that it uncovered.
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x23, 0x20}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x21, 0x22, 0x23, 0x20}));
 
     // The no-expose byte: moved, nothing sent.
     Req(a, kMove, {0x21, 0, 10, 1});
     EXPECT_EQ(w->d.y, 110);
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
 }
 
 TEST_F(WindowTest, MoveResizeToTheSameGeometryDoesNothingAndANewHeightRepaints) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x20, 0, 0, 0, 600, 800);
     Make(a, 0x21, 0, 100, 100, 200, 200);
-    a.Draws();
+    Draws(a);
     Req(a, kMoveResize, {0x21, 100, 100, 200, 200, 0});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
 
     Req(a, kMoveResize, {0x21, 100, 100, 200, 150, 0});
     SSWindow* w = SS_FindWindow(0x21);
     EXPECT_EQ(w->d.height, 150);
     EXPECT_EQ(w->d.bytesPerLine, 200u);
     ExpectBox(w->frame, {100, 100, 300, 250});
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x20}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x21, 0x20}));
 
     // A new position moves the children with it.
     Make(a, 0x22, 0x21, 1, 2, 3, 4);
-    a.Draws();
+    Draws(a);
     Req(a, kMoveResize, {0x21, 0, 0, 50, 50, 0});
-    EXPECT_EQ(SS_FindWindow(0x22)->d.x, 1);
-    EXPECT_EQ(SS_FindWindow(0x22)->d.y, 2);
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
+    EXPECT_EQ(Geom(SS_FindWindow(0x22)), (Box{1, 2, 3, 4}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
 
     // ResizeWindow: the same size does nothing; another one repaints.
     Req(a, kResize, {0x21, 50, 50});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     Req(a, kResize, {0x21, 60, 50});
     EXPECT_EQ(w->d.width, 60);
     // Growing uncovers nothing of the background.
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x21, 0x22}));
     Req(a, kResize, {0x21, 40, 50});
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x21, 0x22, 0x20}));
 }
 
-// ---- Destruction ----------------------------------------------------------------------------
-
 TEST_F(WindowTest, DestroyingAWindowExposesWhatItUncoversAndRemovesEveryDescendant) {
-    FakeClient a, b;
+    SSClient *a = NewClient(), *b = NewClient();
     Make(b, 0xD, 0, 0, 0, 100, 100);
     Make(a, 0x30, 0, 50, 50, 100, 100);
     Make(a, 0x31, 0x30, 0, 0, 20, 20);
     Make(a, 0x32, 0x30, 30, 30, 20, 20);
     Make(a, 0x33, 0x32, 1, 1, 5, 5);
-    a.Draws();
-    b.Draws();
+    Draws(a);
+    Draws(b);
     int before = SS_WindowCount();
     SSWindow* c1 = SS_FindWindow(0x31);
     g_pressWindow = c1;
@@ -363,8 +303,8 @@ TEST_F(WindowTest, DestroyingAWindowExposesWhatItUncoversAndRemovesEveryDescenda
     SS_AddPointerGrab(SS_FindWindow(0xD));
 
     Req(a, kDestroy, {0x30});
-    EXPECT_EQ(b.Draws(), std::vector<uint32_t>{0xD});
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_EQ(Draws(b), std::vector<uint32_t>{0xD});
+    EXPECT_TRUE(Draws(a).empty());
     EXPECT_EQ(SS_WindowCount(), before - 4);
     for (uint32_t id : {0x30u, 0x31u, 0x32u, 0x33u})
         EXPECT_EQ(SS_FindWindow(id), nullptr);
@@ -378,12 +318,12 @@ TEST_F(WindowTest, DestroyingAWindowExposesWhatItUncoversAndRemovesEveryDescenda
     for (uint8_t op : {kMap, kUnmap, kRaise, kDestroy, kLower})
         Req(a, op, {0x31, 0});
     Req(a, kMove, {0x32, 5, 5, 0});
-    EXPECT_TRUE(a.Draws().empty());
-    EXPECT_TRUE(b.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
+    EXPECT_TRUE(Draws(b).empty());
 }
 
 TEST_F(WindowTest, AClientThatDisconnectsLosesAllItsWindowsAndTheScreenBeneathIsExposed) {
-    FakeClient x, y;
+    SSClient *x = NewClient(), *y = NewClient();
     Make(y, 0x200001, 0, 0, 0, 300, 300);
     Req(y, kTopWindow, {0x200001, 1});
     Make(y, 0x200002, 0, 400, 400, 50, 50, false);
@@ -392,41 +332,37 @@ TEST_F(WindowTest, AClientThatDisconnectsLosesAllItsWindowsAndTheScreenBeneathIs
     Make(x, 0x100002, 0x100001, 10, 10, 20, 20);
     Make(x, 0x100003, 0x200001, 5, 5, 20, 20);   // x's window inside y's
     Make(y, 0x200003, 0x100001, 50, 50, 20, 20); // y's window inside x's
-    x.Draws();
-    y.Draws();
+    Draws(x);
+    Draws(y);
 
-    x.c.dead = true; // as the connection teardown marks it first
-    SS_DestroyClientWindows(&x.c);
+    x->dead = true; // as the connection teardown marks it first
+    SS_DestroyClientWindows(x);
     for (uint32_t id : {0x100001u, 0x100002u, 0x100003u, 0x200003u})
         EXPECT_EQ(SS_FindWindow(id), nullptr) << id;
     SSWindow* y1 = SS_FindWindow(0x200001);
     ASSERT_NE(y1, nullptr);
     EXPECT_EQ(y1->firstChild, nullptr);
     // Once for the top-level window above it, once for the window inside it.
-    EXPECT_EQ(y.Draws(), (std::vector<uint32_t>{0x200001, 0x200001}));
-    EXPECT_TRUE(x.Events().empty());
+    EXPECT_EQ(Draws(y), (std::vector<uint32_t>{0x200001, 0x200001}));
+    EXPECT_TRUE(Events(x).empty());
     EXPECT_EQ(g_topWindow, y1);
     EXPECT_EQ(g_focusWindow, y1);
     EXPECT_EQ(g_activeTopLevel, y1);
 
-    y.c.dead = true;
-    SS_DestroyClientWindows(&y.c);
+    y->dead = true;
+    SS_DestroyClientWindows(y);
     EXPECT_EQ(SS_WindowCount(), 0);
     EXPECT_EQ(g_rootWindow->firstChild, nullptr);
     EXPECT_EQ(g_topWindow, nullptr);
     EXPECT_EQ(g_focusWindow, nullptr);
 }
 
-// ---- Desktop work area and shapes -----------------------------------------------------------
-
 TEST_F(WindowTest, SetDesktopFlagClampsTheWorkAreaAndClipsOtherTopLevels) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 600, 800, false);
     Req(a, kDesktop, {0x1, U(-5), 10, 20, 5000});
-    EXPECT_EQ(g_desktopArea.x, 0);
-    EXPECT_EQ(g_desktopArea.y, 10);
-    EXPECT_EQ(g_desktopArea.width, 100);
-    EXPECT_EQ(g_desktopArea.height, 800);
+    EXPECT_EQ((Box{g_desktopArea.x, g_desktopArea.y, g_desktopArea.width, g_desktopArea.height}),
+              (Box{0, 10, 100, 800}));
     EXPECT_TRUE(SS_FindWindow(0x1)->flags & WIN_DESKTOP);
 
     Req(a, kDesktop, {0x1, 0, 50, 500, 300});
@@ -460,7 +396,7 @@ struct MaskPixmap {
 };
 
 TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 40, 40);
     Make(a, 0x2, 0, 10, 10, 20, 20, false);
     // An L: the left column (4 wide) and the bottom row (4 high) of a 10 x 10 mask.
@@ -472,15 +408,7 @@ TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
     Req(a, kMap, {0x2, 0});
 
     SSRegion* shaped = SS_FindWindow(0x2)->clipWithChildren;
-    ASSERT_EQ(shaped->count, 2);
-    EXPECT_EQ(shaped->boxes[0].x1, 12);
-    EXPECT_EQ(shaped->boxes[0].y1, 13);
-    EXPECT_EQ(shaped->boxes[0].x2, 16);
-    EXPECT_EQ(shaped->boxes[0].y2, 19);
-    EXPECT_EQ(shaped->boxes[1].x1, 12);
-    EXPECT_EQ(shaped->boxes[1].y1, 19);
-    EXPECT_EQ(shaped->boxes[1].x2, 22);
-    EXPECT_EQ(shaped->boxes[1].y2, 23);
+    EXPECT_EQ(BoxesOf(shaped), (Boxes{{12, 13, 16, 19}, {12, 19, 22, 23}}));
     // The sibling below loses the L, not the whole rectangle of 0x2.
     SSRegion* below = SS_FindWindow(0x1)->clipWithChildren;
     EXPECT_TRUE(SS_PointInRegion(below, 20, 15)); // inside 0x2's frame, outside its shape
@@ -496,39 +424,31 @@ TEST_F(WindowTest, AShapedWindowClipsItselfAndItsLowerSiblingsByItsShapeOnly) {
     EXPECT_EQ(SS_FindWindow(0x2)->shape, nullptr);
 }
 
-// ---- Stacking ---------------------------------------------------------------------------------
-
-TEST_F(WindowTest, LowerWindowNeverChangesTheOrder) {
-    FakeClient a;
-    for (uint32_t id = 1; id <= 4; ++id)
-        Make(a, id, 0, int(id) * 10, 0, 100, 100);
-    a.Draws();
-    auto before = Order(g_rootWindow);
-    for (uint32_t id = 1; id <= 4; ++id)
-        Req(a, kLower, {id});
-    EXPECT_EQ(Order(g_rootWindow), before);
-    EXPECT_TRUE(a.Draws().empty());
-}
-
-TEST_F(WindowTest, RaiseMovesAWindowOnTopAndTheTopmostStillRepaints) {
-    FakeClient a;
+TEST_F(WindowTest, RaiseMovesAWindowOnTopTheTopmostStillRepaintsAndLowerDoesNothing) {
+    SSClient* a = NewClient();
     for (uint32_t id = 1; id <= 3; ++id)
         Make(a, id, 0, int(id) * 10, 0, 100, 100);
-    a.Draws();
+    Draws(a);
     Req(a, kRaise, {3}); // already on top: same order, still a Draw
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{3, 2, 1}));
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{3});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{3});
     Req(a, kRaise, {1});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{1, 3, 2}));
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{1});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{1});
     Req(a, kRaise, {2}); // the bottom one: the last child follows
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{2, 1, 3}));
     EXPECT_EQ(g_rootWindow->lastChild->d.id, 3u);
     ExpectBox(SS_FindWindow(2)->clipWithChildren, {20, 0, 120, 100});
+    Draws(a);
+    // LowerWindow never changes the order.
+    for (uint32_t id = 1; id <= 3; ++id)
+        Req(a, kLower, {id});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{2, 1, 3}));
+    EXPECT_TRUE(Draws(a).empty());
 }
 
 TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 100, 100); // the application, bottom
     Req(a, kTopWindow, {0x1, 1});
     Make(a, 0x2, 0, 10, 10, 50, 50); // its dialog
@@ -538,30 +458,30 @@ TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
     Req(a, kTransient, {0x3, 0x1});
     Req(a, kTransient, {0x3, 0x1}); // duplicates are refused
     EXPECT_EQ(SS_FindWindow(0x1)->transients.size(), 2u);
-    a.Draws();
+    Draws(a);
 
     Req(a, kRaise, {0x1});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x3, 0x2, 0x1, 0x9}));
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x3, 0x2, 0x1}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x3, 0x2, 0x1}));
 
     // Raising a dialog that is not the last raised one puts it above that one.
     Req(a, kRaise, {0x2});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
     EXPECT_EQ(SS_FindWindow(0x1)->transients.back(), SS_FindWindow(0x2));
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x2});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0x2});
     // The last raised dialog below another window: nothing at all.
     Req(a, kRaise, {0x9});
-    a.Draws();
+    Draws(a);
     Req(a, kRaise, {0x2});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x9, 0x2, 0x3, 0x1}));
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
     Req(a, kRaise, {0x1});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x2, 0x3, 0x1}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x2, 0x3, 0x1}));
     // The group on top already: nothing.
     Req(a, kRaise, {0x1});
     EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x2, 0x3, 0x1, 0x9}));
-    EXPECT_TRUE(a.Draws().empty());
+    EXPECT_TRUE(Draws(a).empty());
 
     // Destroying the application frees its dialogs from the group.
     Req(a, kDestroy, {0x1});
@@ -573,10 +493,8 @@ TEST_F(WindowTest, RaisingATopWindowWithTransientsLiftsTheWholeGroup) {
     EXPECT_TRUE(SS_FindWindow(0x2)->transients.empty());
 }
 
-// ---- Routing state --------------------------------------------------------------------------
-
 TEST_F(WindowTest, UnmappingTheTopWindowHandsTopFocusAndActivationOn) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 100, 100, false);
     Req(a, kTopWindow, {0x1, 1});
     Req(a, kMap, {0x1, 0});
@@ -605,24 +523,13 @@ TEST_F(WindowTest, UnmappingTheTopWindowHandsTopFocusAndActivationOn) {
     EXPECT_EQ(g_activeTopLevel, nullptr);
 }
 
-// ---- Copy clipping ------------------------------------------------------------------------------
-
 TEST_F(WindowTest, ClipToWindowGivesTheVisibleAbsoluteBoxesOfTheRectangle) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 100, 100, 200, 100);
     Make(a, 0x2, 0x1, 0, 0, 50, 50);     // child covers its corner
     Make(a, 0x3, 0, 250, 100, 100, 100); // sibling above covers the right end
     SSRegion* r = SS_ClipToWindow(SS_FindWindow(0x1), {0, 0, 200, 100});
-    ASSERT_NE(r, nullptr);
-    ASSERT_EQ(r->count, 2);
-    EXPECT_EQ(r->boxes[0].x1, 150);
-    EXPECT_EQ(r->boxes[0].y1, 100);
-    EXPECT_EQ(r->boxes[0].x2, 250);
-    EXPECT_EQ(r->boxes[0].y2, 150);
-    EXPECT_EQ(r->boxes[1].x1, 100);
-    EXPECT_EQ(r->boxes[1].y1, 150);
-    EXPECT_EQ(r->boxes[1].x2, 250);
-    EXPECT_EQ(r->boxes[1].y2, 200);
+    EXPECT_EQ(BoxesOf(r), (Boxes{{150, 100, 250, 150}, {100, 150, 250, 200}}));
     SS_FreeRegion(r);
     // A part of the rectangle only.
     r = SS_ClipToWindow(SS_FindWindow(0x1), {60, 60, 10, 10});
@@ -641,30 +548,24 @@ TEST_F(WindowTest, ClipToWindowGivesTheVisibleAbsoluteBoxesOfTheRectangle) {
     EXPECT_EQ(SS_ClipToWindow(SS_FindWindow(0x4), {0, 0, 10, 10}), nullptr);
 }
 
-// ---- Rotation -------------------------------------------------------------------------------------
-
 TEST_F(WindowTest, RotationGivesTheRootTheNewSizeAndExposesEveryVisibleWindow) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 800, 800);
     Make(a, 0x2, 0x1, 10, 10, 10, 10);
     Make(a, 0x3, 0, 0, 0, 10, 10, false);
     ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {0, 0, 600, 800});
-    a.Draws();
+    Draws(a);
     g_rotateMode = 1;
     SS_WindowsRotated();
-    EXPECT_EQ(g_rootWindow->d.width, 800);
-    EXPECT_EQ(g_rootWindow->d.height, 600);
+    EXPECT_EQ(Geom(g_rootWindow), (Box{0, 0, 800, 600}));
     ExpectBox(g_rootWindow->frame, {0, 0, 800, 600});
-    EXPECT_EQ(g_desktopArea.width, 800);
-    EXPECT_EQ(g_desktopArea.height, 600);
+    EXPECT_EQ((Box{g_desktopArea.width, g_desktopArea.height, 0, 0}), (Box{800, 600, 0, 0}));
     ExpectBox(SS_FindWindow(0x1)->clipWithChildren, {0, 0, 800, 600});
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x1, 0x2}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x1, 0x2}));
 }
 
-// ---- Hostile values ---------------------------------------------------------------------------------
-
 TEST_F(WindowTest, AbsurdCoordinatesDeepTreesAndShortRequestsAreSafe) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Req(a, kCreate, {0x1, 0, U(INT_MAX), U(INT_MIN), U(INT_MAX), U(INT_MAX), 0, 1});
     Req(a, kMap, {0x1, 0});
     Req(a, kMove, {0x1, U(INT_MAX), U(INT_MIN), 0});
@@ -704,18 +605,18 @@ TEST_F(WindowTest, AbsurdCoordinatesDeepTreesAndShortRequestsAreSafe) {
     memcpy(shortCreate.data(), &header, 4);
     uint32_t id = 0x77;
     memcpy(shortCreate.data() + 4, &id, 4);
-    SS_Dispatch(&a.c, shortCreate.data(), 8);
+    SS_Dispatch(a, shortCreate.data(), 8);
     SSWindow* s = SS_FindWindow(0x77);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->d.width, 1);
     // Self-transience is refused.
     Req(a, kTransient, {0x77, 0x77});
     EXPECT_EQ(s->transientOwner, nullptr);
-    a.Events();
+    Events(a);
 }
 
 TEST_F(WindowTest, SetBackColorAndSetBackPixmapKeepExactlyOneBackgroundFlag) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 10, 10, false);
     SSWindow* w = SS_FindWindow(0x1);
     EXPECT_EQ(w->backColor, 0xEEu);
@@ -734,30 +635,26 @@ TEST_F(WindowTest, SetBackColorAndSetBackPixmapKeepExactlyOneBackgroundFlag) {
     EXPECT_EQ(g_rootWindow->backColor, 0xC0u);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(WindowTest, TheFirstDesktopMapRepaintsEverythingOnce) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 100, 100);
     Make(a, 0x2, 0, 200, 200, 100, 100);
     Make(a, 0x3, 0, 0, 0, 600, 800, false);
     Req(a, kDesktop, {0x3, 0, 0, 600, 800});
-    a.Draws();
+    Draws(a);
     EXPECT_TRUE(g_repaintAll);
     Req(a, kMap, {0x3, 0});
     // Every visible window first, then the desktop window's own map.
-    EXPECT_EQ(a.Draws(), (std::vector<uint32_t>{0x2, 0x1, 0x3}));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x2, 0x1, 0x3}));
     EXPECT_FALSE(g_repaintAll);
     Req(a, kUnmap, {0x3, 0});
-    a.Draws();
+    Draws(a);
     Req(a, kMap, {0x3, 0});
-    EXPECT_EQ(a.Draws(), std::vector<uint32_t>{0x3});
+    EXPECT_EQ(Draws(a), std::vector<uint32_t>{0x3});
 }
 
 TEST_F(WindowTest, ExposureReportsTheScreenDirtyAndReleasesAWaitingCopy) {
-    FakeClient a;
+    SSClient* a = NewClient();
     refresh::State& state = SS_RefreshState();
     uint8_t savedRefresh = g_refreshFileValue;
 
@@ -775,13 +672,13 @@ TEST_F(WindowTest, ExposureReportsTheScreenDirtyAndReleasesAWaitingCopy) {
     g_refreshFileValue = 1;
     before = state.dirtyCount;
     Make(a, 0x3, 0, 50, 50, 100, 100);
-    EXPECT_EQ(a.Draws().back(), 0x3u);
+    EXPECT_EQ(Draws(a).back(), 0x3u);
     EXPECT_EQ(state.dirtyCount, before);
     g_refreshFileValue = savedRefresh;
 }
 
 TEST_F(WindowTest, TheRefreshPolicyForgetsADestroyedAwaitedWindow) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Make(a, 0x1, 0, 0, 0, 100, 100);
     Make(a, 0x2, 0, 0, 0, 100, 100);
     SS_SetAwaitedWindow(0x1);
@@ -791,12 +688,8 @@ TEST_F(WindowTest, TheRefreshPolicyForgetsADestroyedAwaitedWindow) {
     EXPECT_EQ(SS_AwaitedWindow(), 0u);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes) {
-    FakeClient a;
+    SSClient* a = NewClient();
     Req(a, kCreate, {0x64, 0, 0, 0, 10, 10, 1, 1});
     SSWindow* first = SS_FindWindow(0x64);
     Req(a, kCreate, {0xC8, 0, 0, 0, 10, 10, 1, 1}); // same bucket (id mod 100)
@@ -816,29 +709,109 @@ TEST_F(WindowTest, ASecondWindowWithTheSameIdentifierShadowsTheFirstUntilItGoes)
     EXPECT_EQ(SS_WindowCount(), 1);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(WindowTest, ADisconnectTearsDownDeepChainsOfAlternatingOwners) {
-    FakeClient x, y;
+    SSClient *x = NewClient(), *y = NewClient();
     // y's window at the top, then x, y, x, ... nested 6000 deep.
     uint32_t parent = 0;
     for (uint32_t i = 0; i < 6000; ++i) {
-        FakeClient& owner = (i % 2 == 0) ? y : x;
+        SSClient* owner = (i % 2 == 0) ? y : x;
         uint32_t id = 0x300000 + i;
         Req(owner, kCreate, {id, parent, 1, 1, 50, 50, 0, 1});
         Req(owner, kMap, {id, 1});
         parent = id;
     }
-    x.c.dead = true;
-    SS_DestroyClientWindows(&x.c);
+    x->dead = true;
+    SS_DestroyClientWindows(x);
     // Only y's top window is left: everything under x's first window went.
     EXPECT_EQ(SS_WindowCount(), 1);
     ASSERT_NE(SS_FindWindow(0x300000), nullptr);
     EXPECT_EQ(SS_FindWindow(0x300000)->firstChild, nullptr);
     EXPECT_EQ(SS_FindWindow(0x300002), nullptr);
-    y.Events();
+    Events(y);
+}
+
+} // namespace
+
+namespace {
+
+// Top to bottom in creation order reversed; a top window gets its flag
+// before it is mapped.
+SSWindow* Stacked(SSClient* c, uint32_t id, int x, int y, int w, int h, bool top) {
+    Req(c, kCreate, {id, 0, U(x), U(y), U(w), U(h), 0xEE, 1});
+    Req(c, kWidget, {id, 1});
+    if (top) Req(c, kTopWindow, {id, 1});
+    Req(c, kMap, {id, 0});
+    return SS_FindWindow(id);
+}
+
+TEST_F(WindowTest, DestroyingTheTopWindowHandsTopActivationAndFocusOnAsUnmappingDoes) {
+    SSClient* a = NewClient("app");
+    // What follows the top window's going: top, active, focus, the stacking
+    // order after a press on the dialog of the new top window, and the
+    // events of that press.
+    auto run = [&](uint8_t op) {
+        SS_ResetWindows();
+        SS_ResetRouting();
+        // Top to bottom: the top window 0x2, a plain panel 0x4 that is no
+        // top window, the dialog 0x5 of the application 0x1, then 0x1.
+        SSWindow* app = Stacked(a, 0x1, 0, 0, 300, 300, true);
+        SS_SetTransient(Stacked(a, 0x5, 200, 200, 50, 50, false), app);
+        Stacked(a, 0x4, 400, 0, 100, 100, false);
+        Stacked(a, 0x2, 0, 0, 300, 300, true);
+        EXPECT_EQ(g_topWindow, SS_FindWindow(0x2));
+        SS_SetPointerPosition(210, 210); // over the dialog
+        Events(a);
+        Req(a, op, {0x2, 0});
+        auto id = [](SSWindow* w) { return w ? w->d.id : 0u; };
+        std::vector<uint32_t> out{id(g_topWindow), id(g_activeTopLevel), id(g_focusWindow)};
+        Events(a); // exposure
+        SS_PointerInputAbs(1, 210, 210, true);
+        SS_PointerInputAbs(0, 210, 210, true);
+        for (uint32_t w : Order(g_rootWindow))
+            out.push_back(w);
+        for (const Event& e : Events(a))
+            out.push_back(e.type << 24 | e.window);
+        return out;
+    };
+    // The top window is the application again, its first mapped dialog
+    // active and focused. The press finds the dialog already active: nothing
+    // is raised, and only the dialog hears of the focus moving to no child
+    // of it (14), then its press (2) and release (3).
+    std::vector<uint32_t> after{0x1, 0x5, 0x5, 0x4, 0x5, 0x1, 14 << 24 | 0x5, 2 << 24 | 0x5, 3 << 24 | 0x5};
+    std::vector<uint32_t> unmapped = run(kUnmap);
+    after.insert(after.begin() + 3, 0x2);
+    EXPECT_EQ(unmapped, after);
+    after.erase(after.begin() + 3);
+    EXPECT_EQ(run(kDestroy), after);
+}
+
+TEST_F(WindowTest, ADialogGoingDownExposesItselfAndOnlyWhatItUncovered) {
+    SSClient* a = NewClient("app");
+    // Top to bottom: 0x7 above everything the move touches, the dialog 0x2,
+    // 0x8 partly under it, 0x6 beside it, then the group's last dialog 0x3
+    // and the application 0x1.
+    SSWindow* app = Stacked(a, 0x1, 0, 0, 600, 800, true);
+    SSWindow* last = Stacked(a, 0x3, 120, 120, 30, 30, false);
+    Stacked(a, 0x6, 400, 400, 50, 50, false);
+    SSWindow* partly = Stacked(a, 0x8, 150, 150, 100, 100, false);
+    SSWindow* dialog = Stacked(a, 0x2, 100, 100, 100, 100, false);
+    Stacked(a, 0x7, 0, 0, 50, 50, false);
+    SS_SetTransient(dialog, app);
+    SS_SetTransient(last, app);
+    // 0x3 is the group's last raised dialog: raising 0x2 puts it just
+    // above 0x3, down the stacking order.
+    ASSERT_EQ(app->transients.back(), last);
+    EXPECT_FALSE(SS_PointInRegion(partly->clipWithChildren, 160, 160));
+    Events(a);
+    Req(a, kRaise, {0x2});
+    EXPECT_EQ(Order(g_rootWindow), (std::vector<uint32_t>{0x7, 0x8, 0x6, 0x2, 0x3, 0x1}));
+    EXPECT_EQ(app->transients.back(), dialog);
+    // 0x8 now shows where the dialog covered it, and repaints; 0x7 and 0x6
+    // show what they showed before and hear nothing.
+    EXPECT_TRUE(SS_PointInRegion(partly->clipWithChildren, 160, 160));
+    EXPECT_FALSE(SS_PointInRegion(dialog->clipWithChildren, 160, 160));
+    EXPECT_TRUE(SS_PointInRegion(dialog->clipWithChildren, 110, 110));
+    EXPECT_EQ(Draws(a), (std::vector<uint32_t>{0x8, 0x2}));
 }
 
 } // namespace
