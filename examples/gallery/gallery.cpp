@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,6 +83,33 @@ void SortScreens() {
 }
 
 } // namespace
+
+namespace {
+
+class Face : public GL_Window {
+public:
+    Face(GL_Window* page, std::vector<GalleryCaption> captions)
+        : GL_Window(page, "captions", 0, 0, page->GetWidth(), page->GetHeight(), iWhiteS, 0),
+          captions_(std::move(captions)) {}
+    int Draw(_GS_Region*) override {
+        if (!IsViewable()) return -1;
+        unsigned long pix = BeginPixmap(w, h, iDepth);
+        DrawBackground(pix);
+        for (const GalleryCaption& c : captions_)
+            NC_TextOutSingle(pix, 0, c.size, c.x, c.y, c.text, 0, c.dim ? iDarkGreyS : iBlackS);
+        EndPixmap(pix, this);
+        return 0;
+    }
+
+private:
+    std::vector<GalleryCaption> captions_;
+};
+
+} // namespace
+
+GL_Window* GalleryFace(GL_Window* page, std::vector<GalleryCaption> captions) {
+    return new Face(page, std::move(captions));
+}
 
 int GalleryRegister(GalleryScreen const& screen) {
     Screens().push_back(screen);

@@ -7,24 +7,6 @@
 
 namespace {
 
-// The captions above the edits.
-class Captions : public GL_Window {
-public:
-    Captions(GL_Window* parent, int w, int h) : GL_Window(parent, "captions", 0, 0, w, h, iWhiteS, 0) {}
-    int Draw(_GS_Region*) override {
-        if (!IsViewable()) return -1;
-        unsigned long pix = BeginPixmap(w, h, iDepth);
-        DrawBackground(pix);
-        NC_TextOutSingle(pix, 0, 16, 12, 24, "GL_SEdit", 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 16, 12, 84, "GL_SEdit with a selection", 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 16, 12, 144, "GL_SEdit scrolled to the caret", 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 16, 12, 204, "GL_PictureSEdit", 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 16, 12, 264, "GL_MEdit with its scroll bar", 0, iBlackS);
-        EndPixmap(pix, this);
-        return 0;
-    }
-};
-
 // The edits measure and draw with their window's font; rows of a GL_MEdit are
 // 20 pixels apart, which a 16-pixel font fits.
 GL_Font* EditFont() {
@@ -41,7 +23,11 @@ template <class E> E* WithFont(E* edit) {
 
 void Build(GL_Window* page) {
     int w = page->GetWidth() - 24;
-    new Captions(page, page->GetWidth(), page->GetHeight());
+    GalleryFace(page, {{12, 24, 16, "GL_SEdit"},
+                       {12, 84, 16, "GL_SEdit with a selection"},
+                       {12, 144, 16, "GL_SEdit scrolled to the caret"},
+                       {12, 204, 16, "GL_PictureSEdit"},
+                       {12, 264, 16, "GL_MEdit with its scroll bar"}});
     WithFont(new GL_SEdit(page, "plain", "Type here", 12, 32, w, 30, 0));
 
     auto* sel = WithFont(new GL_SEdit(page, "selected", "hello wonderful world", 12, 92, w, 30, 0));

@@ -41,26 +41,14 @@ Builtin const kBuiltins[] = {
 int CellX(int i) { return kLeft + (i % 3) * (kCellW + kGap); }
 int CellY(int i) { return 40 + (i / 3) * (kCellH + 52); }
 
-class Captions : public GL_Window {
-public:
-    Captions(GL_Window* parent, int w, int h) : GL_Window(parent, "captions", 0, 0, w, h, iWhiteS, 0) {}
-    int Draw(_GS_Region*) override {
-        if (!IsViewable()) return -1;
-        unsigned long pix = BeginPixmap(w, h, iDepth);
-        DrawBackground(pix);
-        NC_TextOutSingle(pix, 0, 18, kLeft, 26, "Picture files, one of every format", 0, iBlackS);
-        for (int i = 0; i < int(sizeof kSamples / sizeof kSamples[0]); ++i)
-            NC_TextOutSingle(pix, 0, 14, CellX(i) + 2, CellY(i) + kCellH + 20, kSamples[i].caption, 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 18, kLeft, 448, "Built-in images (/Kora/res/...)", 0, iBlackS);
-        NC_TextOutSingle(pix, 0, 14, kLeft, 530, "power00..06, Music00..04, folder, help, info, left", 0, iDarkGreyS);
-        NC_TextOutSingle(pix, 0, 14, kLeft, 620, "wait", 0, iDarkGreyS);
-        EndPixmap(pix, this);
-        return 0;
-    }
-};
-
 void Build(GL_Window* page) {
-    auto* captions = new Captions(page, page->GetWidth(), page->GetHeight());
+    std::vector<GalleryCaption> texts = {{kLeft, 26, 18, "Picture files, one of every format"},
+                                         {kLeft, 448, 18, "Built-in images (/Kora/res/...)"},
+                                         {kLeft, 530, 14, "power00..06, Music00..04, folder, help, info, left", true},
+                                         {kLeft, 620, 14, "wait", true}};
+    for (int i = 0; i < int(sizeof kSamples / sizeof kSamples[0]); ++i)
+        texts.push_back({CellX(i) + 2, CellY(i) + kCellH + 20, 14, kSamples[i].caption});
+    GL_Window* captions = GalleryFace(page, texts);
     const char* root = getenv("EINK_ROOT");
     const std::string dir = std::string(root ? root : "") + "/mnt/us/velmora/res/samples/";
     for (int i = 0; i < int(sizeof kSamples / sizeof kSamples[0]); ++i) {

@@ -6,28 +6,6 @@
 
 namespace {
 
-// The page's face: white, with a title over each group of widgets.
-class Captions : public GL_Window {
-public:
-    Captions(GL_Window* parent, int w, int h) : GL_Window(parent, "captions", 0, 0, w, h, iWhiteS, 0) {}
-    int Draw(_GS_Region*) override {
-        if (!IsViewable()) return -1;
-        unsigned long pix = BeginPixmap(w, h, iDepth);
-        DrawBackground(pix);
-        struct Title {
-            int y;
-            const char* text;
-        } const titles[] = {{22, "GL_Scroll: 0, 50 and 100 of 0..100; a short bar; horizontal"},
-                            {272, "GL_Slider: plain, with marks, vertical"},
-                            {402, "GL_ProgressBar: percent, bar only, default text, own text, max 0"},
-                            {632, "GL_Spin: edit with arrows, wide arrows, no edit"}};
-        for (const Title& t : titles)
-            NC_TextOutSingle(pix, 0, 16, 12, t.y, t.text, 0, iBlackS);
-        EndPixmap(pix, this);
-        return 0;
-    }
-};
-
 void Pages(char* out, unsigned long value, unsigned long max) {
     snprintf(out, kProgressTextSize, "page %lu of %lu", value, max);
 }
@@ -47,7 +25,11 @@ GL_ProgressBar* StillBar(GL_Window* parent, int y, unsigned long value, unsigned
 }
 
 void Build(GL_Window* page) {
-    auto* face = new Captions(page, page->GetWidth(), page->GetHeight());
+    GL_Window* face =
+        GalleryFace(page, {{12, 22, 16, "GL_Scroll: 0, 50 and 100 of 0..100; a short bar; horizontal"},
+                           {12, 272, 16, "GL_Slider: plain, with marks, vertical"},
+                           {12, 402, 16, "GL_ProgressBar: percent, bar only, default text, own text, max 0"},
+                           {12, 632, 16, "GL_Spin: edit with arrows, wide arrows, no edit"}});
 
     int values[] = {0, 50, 100};
     for (int i = 0; i < 3; ++i)

@@ -6,27 +6,6 @@
 
 namespace {
 
-class Captions : public GL_Window {
-public:
-    Captions(GL_Window* parent, int w, int h) : GL_Window(parent, "captions", 0, 0, w, h, iWhiteS, 0) {}
-    int Draw(_GS_Region*) override {
-        if (!IsViewable()) return -1;
-        unsigned long pix = BeginPixmap(w, h, iDepth);
-        DrawBackground(pix);
-        struct Title {
-            int y;
-            const char* text;
-        } const titles[] = {{22, "GL_NavigateStatus2: texts, middle and right images, battery level 4"},
-                            {132, "GL_Statusbar: flexible first pane, centred and right-aligned panes"},
-                            {222, "GL_Marquee: scrolling left and right"},
-                            {352, "GL_Marquee: scrolling up and down"}};
-        for (const Title& t : titles)
-            NC_TextOutSingle(pix, 0, 16, 12, t.y, t.text, 0, iBlackS);
-        EndPixmap(pix, this);
-        return 0;
-    }
-};
-
 GL_Font* TextFont() {
     static GL_Font* font = NC_NewFont("", 20, 0, 0);
     return font;
@@ -53,7 +32,10 @@ private:
 };
 
 void Build(GL_Window* page) {
-    new Captions(page, page->GetWidth(), page->GetHeight());
+    GalleryFace(page, {{12, 22, 16, "GL_NavigateStatus2: texts, middle and right images, battery level 4"},
+                       {12, 132, 16, "GL_Statusbar: flexible first pane, centred and right-aligned panes"},
+                       {12, 222, 16, "GL_Marquee: scrolling left and right"},
+                       {12, 352, 16, "GL_Marquee: scrolling up and down"}});
     int const w = page->GetWidth();
 
     auto* status = new GL_NavigateStatus2(page);
