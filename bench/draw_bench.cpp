@@ -39,7 +39,7 @@
 #include "bench_support.h"
 #include "core/handlers.h"
 #include "egui.h"
-#include "libgui_sync.h"
+#include "libgui_client.h"
 #include "protocol/protocol.h"
 #include "render/apollo.h"
 #include "window/sswindow.h"

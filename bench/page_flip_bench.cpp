@@ -26,6 +26,7 @@
 
 #include "bench_support.h"
 #include "egui.h"
+#include "libgui_client.h"
 #include "protocol/protocol.h"
 
 namespace {
@@ -145,26 +146,9 @@ int main(int argc, char** argv) {
     int flips = argc > 1 ? atoi(argv[1]) : 400;
     if (flips < 2) flips = 2;
     signal(SIGPIPE, SIG_IGN);
-    std::string root = MakeRoot("pageflip", {"/mnt/us/velmora", "/mnt/us/velmora/res"});
-    if (root.empty()) return 1;
-    for (char const* list : {"/mnt/us/velmora/res/xftfont.lst", "/mnt/us/velmora/res/font.lst"})
-        if (FILE* f = fopen((root + list).c_str(), "w")) {
-            fputs("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n", f);
-            fclose(f);
-        }
-    pid_t server = StartServer(root);
-    setenv("EINK_ROOT", root.c_str(), 1);
-    int tries = 0;
-    while (OpenConnection() < 0 && ++tries < 100)
-        usleep(100000);
-    if (tries >= 100) {
-        fprintf(stderr, "cannot reach winserver\n");
-        StopServer(server, SIGKILL);
-        RemoveRoot(root);
-        return 1;
-    }
-    InitColorS();
-    InitFont();
+    std::string root;
+    pid_t server = StartServerForLibgui("pageflip", &root);
+    if (server < 0) return 1;
 
     auto* main = new GL_Window(nullptr, "main", 0, 0, 600, 800, iWhiteS, 0);
     auto* nav = new GL_NavigateWindow(main, "Library", kPerPage);

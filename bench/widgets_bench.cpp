@@ -17,7 +17,7 @@
 
 #include "bench_support.h"
 #include "egui.h"
-#include "libgui_sync.h"
+#include "libgui_client.h"
 
 namespace {
 
@@ -80,29 +80,9 @@ std::vector<GL_Window*> BuildScreen(GL_Window* main) {
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 300;
     signal(SIGPIPE, SIG_IGN);
-    std::string root = MakeRoot("widgets", {"/mnt/us/velmora", "/mnt/us/velmora/res"});
-    if (root.empty()) return 1;
-    if (FILE* f = fopen((root + "/mnt/us/velmora/res/xftfont.lst").c_str(), "w")) {
-        fputs("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n", f);
-        fclose(f);
-    }
-    if (FILE* f = fopen((root + "/mnt/us/velmora/res/font.lst").c_str(), "w")) {
-        fputs("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n", f);
-        fclose(f);
-    }
-    pid_t server = StartServer(root);
-    setenv("EINK_ROOT", root.c_str(), 1);
-    int tries = 0;
-    while (OpenConnection() < 0 && ++tries < 100)
-        usleep(100000);
-    if (tries >= 100) {
-        fprintf(stderr, "cannot reach winserver\n");
-        StopServer(server, SIGKILL);
-        RemoveRoot(root);
-        return 1;
-    }
-    InitColorS();
-    InitFont();
+    std::string root;
+    pid_t server = StartServerForLibgui("widgets", &root);
+    if (server < 0) return 1;
 
     auto* main = new GL_Window(nullptr, "main", 0, 0, 600, 800, iWhiteS, 0);
     std::vector<GL_Window*> widgets = BuildScreen(main);
