@@ -1,6 +1,7 @@
-// libgui as a user gets it: installed with its headers and libgui.pc into a
-// prefix, an example program built against that installation only through
-// pkg-config, and two instances of it talking through the real server.
+// libgui as a user gets it: installed with its headers, libgui.pc and its
+// CMake package into a prefix; example programs built against that
+// installation only (through pkg-config and through find_package) and run
+// against the real server; the guide's code compiled the same way.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -41,27 +42,46 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
-TEST(LibguiInstallation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibraryTalksToAnotherInstance) {
-    EinkRoot root;
-    const std::string prefix = root.dir() + "/prefix", out = root.dir() + "/examples";
-    std::string flags;
+// Installs libgui into `prefix` and builds the examples against it into
+// `out` (one target when `target` is given), with extra cmake arguments.
+::testing::AssertionResult BuildExamples(const std::string& prefix, const std::string& out, const std::string& target,
+                                         const std::string& args) {
+    std::string flags = " " + args;
 #if defined(__SANITIZE_ADDRESS__)
-    flags = " -DEXAMPLES_SANITIZE=ON";
+    flags += " -DEXAMPLES_SANITIZE=ON";
 #endif
     // A cross-built library needs a cross-built program.
     if (*EINK_TOOLCHAIN_FILE) flags += " -DCMAKE_TOOLCHAIN_FILE=" EINK_TOOLCHAIN_FILE;
     std::string log;
-    ASSERT_EQ(Shell("EXAMPLES_TARGET=hello bash " EINK_SOURCE_DIR "/examples/build.sh " EINK_BINARY_DIR " " + prefix +
-                        " " + out + flags,
-                    &log),
-              0)
-        << log;
+    if (Shell((target.empty() ? "" : "EXAMPLES_TARGET=" + target + " ") +
+                  "bash " EINK_SOURCE_DIR "/examples/build.sh " + EINK_BINARY_DIR " " + prefix + " " + out + flags,
+              &log) != 0)
+        return ::testing::AssertionFailure() << log;
+    return ::testing::AssertionSuccess();
+}
+
+// The same example program, found once through pkg-config and once through
+// the CMake package; each build must work on its own.
+TEST(LibguiInstallation, ProgramsBuiltThroughPkgConfigAndFindPackageTalkToEachOther) {
+    EinkRoot root;
+    const std::string prefix = root.dir() + "/prefix";
+    struct Way {
+        const char* name;
+        const char* args;
+    } const ways[] = {{"pkgconfig", ""}, {"findpackage", "-DEXAMPLES_FIND_PACKAGE=ON"}};
+    for (Way const& way : ways)
+        ASSERT_TRUE(BuildExamples(prefix, root.dir() + "/" + way.name, "hello", way.args)) << way.name;
 
     // What a user's build sees.
     std::string pc;
     ASSERT_EQ(Shell("PKG_CONFIG_PATH=" + prefix + "/lib/pkgconfig pkg-config --cflags --libs libgui", &pc), 0) << pc;
     EXPECT_NE(pc.find("include/libgui"), std::string::npos) << pc;
     EXPECT_NE(pc.find("-lgui"), std::string::npos) << pc;
+    // The package names the installed library and headers, relative to its own place.
+    const std::string targets = ReadFile(prefix + "/lib/cmake/libgui/libguiTargets.cmake");
+    EXPECT_NE(targets.find("add_library(libgui::libgui SHARED IMPORTED)"), std::string::npos) << targets;
+    EXPECT_NE(targets.find("\"${_IMPORT_PREFIX}/include/libgui\""), std::string::npos) << targets;
+    EXPECT_EQ(targets.find(root.dir()), std::string::npos) << "absolute paths in the package";
 
     // The installed headers stand alone: no wire details from the source tree.
     const std::string inc = prefix + "/include/libgui";
@@ -79,19 +99,19 @@ TEST(LibguiInstallation, AProgramBuiltThroughPkgConfigAgainstTheInstalledLibrary
     closedir(d);
     EXPECT_GE(headers, 3);
 
-    // Two instances through the real server.
+    // Two instances through the real server: one of each build.
     ServerProcess server(root);
     ASSERT_TRUE(server.Start());
-    const std::string hello = ShellCommandFor(out + "/hello");
     const std::string env = "EINK_ROOT=" + root.dir() + " ";
-    std::string one, two;
-    std::string both = "(" + env + hello + " first > " + root.dir() + "/one.log 2>&1; echo $? >> " + root.dir() +
-                       "/one.log) & " + env + hello + " second > " + root.dir() + "/two.log 2>&1; echo $? >> " +
+    const std::string first = ShellCommandFor(root.dir() + "/pkgconfig/hello");
+    const std::string second = ShellCommandFor(root.dir() + "/findpackage/hello");
+    std::string both = "(" + env + first + " first > " + root.dir() + "/one.log 2>&1; echo $? >> " + root.dir() +
+                       "/one.log) & " + env + second + " second > " + root.dir() + "/two.log 2>&1; echo $? >> " +
                        root.dir() + "/two.log; wait";
     std::string ignored;
     Shell(both, &ignored);
-    one = ReadFile(root.dir() + "/one.log");
-    two = ReadFile(root.dir() + "/two.log");
+    const std::string one = ReadFile(root.dir() + "/one.log");
+    const std::string two = ReadFile(root.dir() + "/two.log");
     EXPECT_NE(one.find("\n0\n"), std::string::npos) << one;
     EXPECT_NE(two.find("\n0\n"), std::string::npos) << two;
     // One greets, the other answers, each prints what it received.
