@@ -8,17 +8,21 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 
 #include "harness/eink_root.h"
 #include "harness/launcher.h"
+#include "harness/panel.h"
 #include "harness/server_process.h"
 
 namespace {
 
 using testing_eink::EinkRoot;
+using testing_eink::FreePort;
+using testing_eink::ReadGreyPng;
 using testing_eink::ServerProcess;
 using testing_eink::ShellCommandFor;
 
@@ -119,6 +123,98 @@ TEST(LibguiInstallation, ProgramsBuiltThroughPkgConfigAndFindPackageTalkToEachOt
     EXPECT_NE(all.find("sent \"greetings from hello."), std::string::npos) << all;
     EXPECT_NE(all.find("received \"greetings from hello."), std::string::npos) << all;
     EXPECT_NE(all.find("received \"and greetings back from hello."), std::string::npos) << all;
+}
+
+// The guide quotes its code from files: every quote must be its file, word
+// for word, every C++ block must be such a quote, and every snippet file must
+// be quoted. The files then build against the installed library, with
+// warnings as errors.
+TEST(LibguiInstallation, TheGuidesCodeIsItsSnippetFilesAndBuildsAgainstTheInstalledLibrary) {
+    const std::string source = EINK_SOURCE_DIR;
+    std::istringstream guide(ReadFile(source + "/docs/guide.md"));
+    std::set<std::string> quoted;
+    std::string line, marker;
+    int lineNo = 0, blocks = 0;
+    while (std::getline(guide, line)) {
+        ++lineNo;
+        const std::string open = "<!-- snippet: ", close = " -->";
+        if (line.rfind(open, 0) == 0 && line.size() > open.size() + close.size()) {
+            marker = line.substr(open.size(), line.size() - open.size() - close.size());
+            continue;
+        }
+        if (line.rfind("```", 0) != 0 || line == "```") {
+            marker.clear();
+            continue;
+        }
+        // An opening fence: its text runs to the closing one.
+        const int start = lineNo;
+        std::string text;
+        while (std::getline(guide, line) && line != "```") {
+            ++lineNo;
+            text += line + "\n";
+        }
+        ++lineNo;
+        if (marker.empty()) {
+            EXPECT_NE(line.substr(0, 6), "```cpp") << "guide.md:" << start << ": C++ code that no file holds";
+            continue;
+        }
+        ++blocks;
+        quoted.insert(marker);
+        EXPECT_EQ(text, ReadFile(source + "/" + marker))
+            << "guide.md:" << start << " differs from " << marker << " (copy the file into the guide again)";
+        marker.clear();
+    }
+    EXPECT_GE(blocks, 10);
+    DIR* d = opendir((source + "/docs/snippets").c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cpp") == 0 && name != "parts_main.cpp") {
+            EXPECT_TRUE(quoted.count("docs/snippets/" + name)) << name << " is not quoted in the guide";
+        }
+    }
+    closedir(d);
+
+    EinkRoot root;
+    const std::string prefix = root.dir() + "/prefix", out = root.dir() + "/snippets";
+    std::string log;
+    ASSERT_EQ(Shell("cmake --install " EINK_BINARY_DIR " --prefix " + prefix + " --component libgui", &log), 0) << log;
+    std::string flags;
+    if (*EINK_TOOLCHAIN_FILE) flags = " -DCMAKE_TOOLCHAIN_FILE=" EINK_TOOLCHAIN_FILE;
+    ASSERT_EQ(Shell("cmake -S " + source + "/docs/snippets -B " + out + " -G Ninja -DCMAKE_PREFIX_PATH=" + prefix +
+                        flags + " && cmake --build " + out,
+                    &log),
+              0)
+        << log;
+}
+
+// The starter, built through the CMake package, runs as the device's main
+// program: the script taps through it on the emulated touch screen and fails
+// unless the program reports each answer; the panel with the dialog open must
+// be the picture the guide shows.
+TEST(LibguiInstallation, TheStarterRunsOnThePanelAsTheGuideShowsIt) {
+    if (!testing_eink::ExecPrefix().empty()) GTEST_SKIP() << "the device scripts start programs natively";
+    EinkRoot root;
+    ASSERT_TRUE(BuildExamples(root.dir() + "/prefix", root.dir() + "/examples", "starter", ""));
+    const std::string run = root.dir() + "/run";
+    std::string log;
+    int status = Shell("EINK_PORT=" + std::to_string(FreePort()) + " EINK_KEY_PORT=" + std::to_string(FreePort()) +
+                           " bash " EINK_SOURCE_DIR "/examples/starter/run_starter.sh " WINSERVER_PATH " " +
+                           root.dir() + "/examples/starter/starter " + run,
+                       &log);
+    ASSERT_EQ(status, 0) << log << ReadFile(run + "/starter.log");
+
+    int w = 0, h = 0, gw = 0, gh = 0;
+    std::vector<uint8_t> shot = ReadGreyPng(run + "/starter.png", &w, &h);
+    std::vector<uint8_t> shown = ReadGreyPng(EINK_SOURCE_DIR "/docs/starter.png", &gw, &gh);
+    ASSERT_FALSE(shot.empty());
+    ASSERT_FALSE(shown.empty()) << "docs/starter.png is missing";
+    ASSERT_EQ(w, gw);
+    ASSERT_EQ(h, gh);
+    int differ = 0;
+    for (size_t i = 0; i < shot.size(); ++i)
+        differ += shot[i] != shown[i];
+    EXPECT_EQ(differ, 0) << "pixels differ from docs/starter.png; the main job (scripts/run.sh) takes it again";
 }
 
 } // namespace
