@@ -64,6 +64,7 @@ public:
     const char* GetClassName() override; // "GL_BarChart"
     int Draw(_GS_Region* region) override;
 
+    // Sets everything the constructors take (they call it); returns 0.
     int Init(unsigned long margin, double min, double max, double step, unsigned char mode, int style);
     // Appends a copy of the name; -1 for an absent or empty name or past 255.
     int AddCategory(char* name);
@@ -99,6 +100,8 @@ public:
     const char* GetClassName() override; // "GL_LineChart"
     int Draw(_GS_Region* region) override;
 
+    // As GL_BarChart (a line chart has no gradient mode): categories along
+    // the bottom, one line per series through its items.
     int Init(unsigned long margin, double min, double max, double step, unsigned char mode, int style);
     int AddCategory(char* name);
     int AddSerie(char* name, _GL_Color color);
