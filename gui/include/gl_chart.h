@@ -45,6 +45,8 @@ struct GL_ChartGrid {
     int spacing;
     int base;
 };
+// The grid for values min .. max with a line every step, in a plot of
+// plotHeight below a top margin.
 GL_ChartGrid GL_ChartGridFor(double min, double max, double step, int margin, int plotHeight);
 // Height in pixels of a bar of `value` in a plot `plotHeight` high whose top
 // is max: value / max of it, clamped to 0 .. plotHeight; -1 for a value that
@@ -92,6 +94,7 @@ public:
 
 class GL_LineChart : public GL_Window {
 public:
+    // Arguments as GL_BarChart.
     GL_LineChart(GL_Window* parent, char const* name, unsigned long margin, double min, double max, double step,
                  unsigned char mode, int style);
     GL_LineChart(GL_Window* parent, char const* name, int x, int y, int w, int h, unsigned long margin, double min,

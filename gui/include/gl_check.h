@@ -8,6 +8,7 @@ class GL_Group;
 
 class GL_Check : public GL_Window {
 public:
+    // A copy of the caption is kept; the short form is 70 x 25 at (0, 0).
     GL_Check(GL_Window* parent, char const* name, char const* text, int style);
     // Background iGreyS.
     GL_Check(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int style);

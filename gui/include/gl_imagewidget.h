@@ -12,6 +12,8 @@
 // once, longer ones repeat for ever.
 class GL_AGif : public GL_Object {
 public:
+    // No data and no timer until SetAGifFile or ReadGifData; the destructor
+    // frees the data, the frame pixmaps and the timer.
     GL_AGif();
     ~GL_AGif() override;
     const char* GetClassName() override; // "GL_AGif"
@@ -29,6 +31,8 @@ public:
     // Stops the timer and drops the decoding state.
     void Reset();
 
+    // The composed frame and its mask (owned by the animator), their size,
+    // and the frame period (-1 when stopped).
     GL_ImagePixmap* GetFrame() { return frame; }
     GL_ImagePixmap* GetFrameMask() { return frameMask; }
     int GetFrameWidth() { return frameWidth; }
@@ -80,6 +84,7 @@ public:
     // The image (or the current frame) centred, through its mask.
     int Draw(_GS_Region* region) override;
 
+    // The animator of a GIF being shown, else null.
     GL_AGif* GetAnimator() { return agif; }
 
     GL_AGif* agif; // owned, null unless a GIF was loaded

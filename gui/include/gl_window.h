@@ -189,6 +189,8 @@ public:
     // The outermost ancestor window, or this window.
     GL_Window* GetTopWindow();
 
+    // Field access: the server window's identifier, position relative to
+    // the parent and size, position on the screen, state bits.
     unsigned long GetWindowId() { return windowId; }
     int GetX() { return x; }
     int GetY() { return y; }
