@@ -45,6 +45,8 @@ make_panel_device() {
   local root=$1 program=$2 log=$3
   make_device "$root" mnt/us/velmora/bin mnt/us/velmora/res
   make_title_pictures "$root/mnt"
+  # The dialogs' icons ("/mnt/question.xpm", "/mnt/redcheck.xpm", "/mnt/greencheck.xpm").
+  cp "$(dirname "${BASH_SOURCE[0]}")"/../data/icons/*.xpm "$root/mnt/"
   echo "600 800" > "$root/dev/fb0.mode"
   local i
   for i in 0 1 2; do mkfifo "$root/dev/input/event$i"; done

@@ -37,6 +37,7 @@
 // Basic widgets.
 #include "gl_button.h"
 #include "gl_check.h"
+#include "gl_dialog.h"
 #include "gl_label.h"
 #include "gl_led.h"
 #include "gl_navigate.h"
