@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the starter as the main program of an emulated device and uses it
 # through the emulated touch screen: chooses the second book, taps
-# "Remove...", takes the picture of the panel with the confirm dialog open
-# (<out>/starter.png), then answers "Cancel" and, after a second question,
-# "OK". Fails when the program does not print the answers it got.
+# "Remove..." and answers "Cancel", asks again and takes the picture of the
+# panel with the confirm dialog open (<out>/starter.png), then answers "OK".
+# Fails when the program does not print each answer it got.
 #
 #   examples/starter/run_starter.sh <winserver> <starter binary> <out dir>
 set -euo pipefail
@@ -35,14 +35,28 @@ tap() {
     sleep 0.2
   done
 }
-# ask_and_answer <x> <y> <line>: taps "Remove...", then the dialog's button
-# at (x, y); waits until the log shows <line>.
-expect() { wait_for_line "$log" "$1" 300 || { echo "starter: no \"$1\"; see $log" >&2; exit 1; }; }
+# expect <line> [n]: waits until the program has printed <line> (n times).
+expect() {
+  local i
+  for i in $(seq 300); do
+    [ "$(grep -c -- "$1" "$log")" -ge "${2:-1}" ] && return 0
+    sleep 0.05
+  done
+  echo "starter: no \"$1\" (${2:-1}); see $log" >&2
+  exit 1
+}
 
 tap 300 185 # the second book
 expect "starter: chose Moby-Dick"
 tap 110 322 # Remove...
 expect "starter: asking"
 wait_for_quiet_panel
+tap 440 562 # Cancel
+expect "starter: answer Cancel"
+tap 110 322 # Remove... again: the picture shows the dialog over the first answer
+expect "starter: asking" 2
+wait_for_quiet_panel
 cp "$EINK_ROOT/dev/fb0.png" "$out/starter.png"
 echo "starter picture: $out/starter.png"
+tap 365 562 # OK
+expect "starter: answer OK"

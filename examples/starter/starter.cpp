@@ -31,8 +31,10 @@ public:
             text->AddCallback(this, "Clicked!", nullptr);
         }
         remove = new GL_Button(this, "remove", "Remove...", 20, 300, 180, 44, 0);
+        remove->SetFont(body);
         remove->AddCallback(this, "Clicked!", nullptr);
         answer = new GL_Label(this, "answer", "No answer yet", 20, 360, w - 40, 40, 0);
+        answer->SetFont(body);
         answer->SetBackColor(iWhiteS);
         Choose(0);
     }
@@ -40,6 +42,16 @@ public:
     // Callbacks of the books, the button and the dialog all arrive here.
     int ExecCallback(GL_Object* sender, char const* event, void* a, void*, void*, void*, void*) override {
         if (!strcmp(event, "Clicked!") && sender == remove) return Ask();
+        if (!strcmp(event, "DialogData!")) {
+            // The dialog is closing; the answer is in the shared record.
+            auto* data = static_cast<GL_DialogData*>(a);
+            char text[80];
+            snprintf(text, sizeof text, "Remove %s? %s", kBooks[chosen], data->result == 1 ? "OK" : "Cancel");
+            answer->SetText(text);
+            printf("starter: answer %s\n", data->result == 1 ? "OK" : "Cancel");
+            fflush(stdout);
+            return 0;
+        }
         if (!strcmp(event, "Clicked!")) {
             for (int i = 0; i < kBookCount; ++i)
                 if (sender == books[i]->GetItemTextObject(0)) {
@@ -60,12 +72,24 @@ private:
             books[i]->SetBorderColor(i == chosen ? iBlackS : iLightGreyS);
     }
 
+    // A dialog is a top-level window of its own (no parent); it deletes
+    // itself when one of its buttons is pressed.
     int Ask() {
+        char question[80];
+        snprintf(question, sizeof question, "Remove %s?", kBooks[chosen]);
+        auto* confirm = new GL_Confirm(nullptr, "confirm", question, 100, 440, 400, 150, 0);
+        confirm->SetBorderType(1);
+        confirm->label->SetFont(body);
+        confirm->okButton->SetFont(body);
+        confirm->cancelButton->SetFont(body);
+        confirm->AddCallback(this, "DialogData!", nullptr);
+        confirm->ShowWindow(0);
         printf("starter: asking\n");
         fflush(stdout);
         return 0;
     }
 
+    GL_Font* body = NC_NewFont("", 20, 0, 0); // the default font is the largest
     GL_NavigateItem* books[kBookCount] = {};
     GL_Button* remove = nullptr;
     GL_Label* answer = nullptr;
