@@ -5,7 +5,7 @@
 // Work that blocks outside it flushes first, or the panel shows nothing new.
 void CopyWithNotice(GL_Label* status) {
     status->SetText("Copying...");
-    GL_Flush(); // the label's drawing goes to the server now
-    sleep(2);   // stands for work that blocks without the event loop
+    GL_Flush();              // the label's drawing goes to the server now
+    sleep(2);                // stands for work that blocks without the event loop
     status->SetText("Done"); // goes out when egui_loop next waits
 }

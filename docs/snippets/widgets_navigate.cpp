@@ -7,7 +7,7 @@ void BuildLibrary(GL_Window* page) {
     nav->MoveResizeWindow(0, 0, page->GetWidth(), page->GetHeight(), 0);
     nav->AppendItem(new GL_NavigateItem(nav, 2, "/Kora/res/ebookmark.jpg", "Moby-Dick", "Herman Melville", nullptr,
                                         nullptr, 0, 0, 10, 10, 0));
-    nav->AppendItem(new GL_NavigateItem(nav, 2, "/Kora/res/folder.jpg", "Poetry", "12 books", nullptr, nullptr, 0, 0,
-                                        10, 10, 0));
+    nav->AppendItem(
+        new GL_NavigateItem(nav, 2, "/Kora/res/folder.jpg", "Poetry", "12 books", nullptr, nullptr, 0, 0, 10, 10, 0));
     nav->SetCurrItemNum(0);
 }
