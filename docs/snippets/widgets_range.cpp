@@ -1,7 +1,7 @@
 #include <egui.h>
 
-// Scroll bars, sliders, spin boxes and progress bars hold a value in a range
-// and send "Value!" on every change (picture: c-range).
+// Scroll bars, sliders, spin boxes and progress bars hold a value in a range;
+// the first three send "Value!" on every change (picture: c-range).
 void BuildRange(GL_Window* page) {
     auto* scroll = new GL_Scroll(page, "pages", 10, 10, 300, 24, 0, 200, 0); // horizontal, 0..200
     scroll->SetStepPage(1, 20);
