@@ -1,4 +1,7 @@
 #include <egui.h>
+#include <gui_conv.h> // text conversion
+#include <gui_lang.h> // language tables
+#include <gui_util.h> // GL_free and the other helpers
 
 // Fonts, measuring and fitting text, and translated strings.
 void TextExamples(GL_Window* page) {

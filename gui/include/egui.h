@@ -8,10 +8,6 @@
 #include "nc_font.h"
 #include "nc_request.h"
 #include "zlist.h"
-// Memory, file and log helpers, text conversion, language tables.
-#include "gui_conv.h"
-#include "gui_lang.h"
-#include "gui_util.h"
 
 // Event loop, timers and the toolkit's base classes.
 #include "eventloop.h"
