@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs libgui from a build of the main project into a prefix, then builds
-# the examples against that installation only (pkg-config), as a user would.
+# the examples against that installation only, as a user would: through
+# pkg-config, or through libgui's CMake package with -DEXAMPLES_FIND_PACKAGE=ON
+# among the cmake arguments (the starter always takes the CMake package).
 #
 #   examples/build.sh <main build dir> <install prefix> <examples build dir> [cmake args...]
 #
@@ -18,5 +20,5 @@ pcpath=
 for d in "$prefix"/lib*/pkgconfig "$prefix"/lib/*/pkgconfig; do
   [ -d "$d" ] && pcpath="$pcpath$d:"
 done
-PKG_CONFIG_PATH="$pcpath${PKG_CONFIG_PATH:-}" cmake -S "$here" -B "$out" -G Ninja "$@" >/dev/null
+PKG_CONFIG_PATH="$pcpath${PKG_CONFIG_PATH:-}" cmake -S "$here" -B "$out" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" "$@" >/dev/null
 cmake --build "$out" ${EXAMPLES_TARGET:+--target "$EXAMPLES_TARGET"}

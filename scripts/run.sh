@@ -8,7 +8,9 @@
 #      on the emulated keypad makes the server start it, it draws its window,
 #      and the picture of the panel is left in out/panel.png;
 #   3. shows each screen of the widget gallery (examples/gallery) the same way
-#      and leaves its picture in out/gallery/<screen>.png.
+#      and leaves its picture in out/gallery/<screen>.png;
+#   4. runs the starter program of the guide, taps through it on the emulated
+#      touch screen and leaves its picture in docs/starter.png (the guide's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -40,3 +42,8 @@ echo "panel picture: out/panel.png"
 
 # --- 3. the widget gallery, one picture a screen ------------------------------
 bash examples/gallery/run_gallery.sh "$build/winserver" out/examples/gallery/gallery out/gallery
+
+# --- 4. the starter program of the guide ---------------------------------------
+bash examples/starter/run_starter.sh "$build/winserver" out/examples/starter/starter out/starter
+cp out/starter/starter.png docs/starter.png
+echo "starter picture: docs/starter.png"

@@ -14,13 +14,23 @@ public:
 
     const char* GetClassName() override; // "GL_Button"
     ~GL_Button() override;
+    // While enabled: "MouseDown!", then the button sinks (or moves, see
+    // SetPressMoved). -1 when disabled or already pressed.
     int MouseDown(int x, int y, unsigned char button) override;
+    // While enabled and pressed: "MouseUp!", the button comes up, and when
+    // released over it "Clicked!" (no arguments) as the very last action: a
+    // target may delete the button.
     int MouseUp(int x, int y, unsigned char button) override;
+    // The caption centred in the foreground colour (grey when disabled) in a
+    // raised or, while pressed, sunken frame.
     int Draw(_GS_Region* region) override;
 
+    // Copies the caption and stores the type (the constructors call it).
     void Init(char const* text, int type);
+    // A copy is kept (none for an empty text); redraws, returns 0.
     int SetText(char const* text);
     char* GetText() { return text; }
+    // Stores the type and redraws; returns 0.
     int SetButtonType(unsigned char type);
     unsigned char GetButtonType() { return buttonType; }
     // A press-moved button moves by a small offset while pressed instead of
@@ -52,6 +62,7 @@ public:
 
     // -1 when unchanged, else stored, redrawn, 0. Types above 3 give 0.
     int SetArrowType(unsigned char type);
+    // -1 when unchanged, else stored and redrawn, 0.
     int SetArrowColor(unsigned long pixel);
 
     unsigned char arrowType;
@@ -60,6 +71,7 @@ public:
 
 class GL_SwitchButton : public GL_Button {
 public:
+    // A button that stays down after a click and comes up after the next.
     GL_SwitchButton(GL_Window* parent, char const* name, char const* text, int type);
     GL_SwitchButton(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int type);
 

@@ -45,6 +45,8 @@ struct GL_ChartGrid {
     int spacing;
     int base;
 };
+// The grid for values min .. max with a line every step, in a plot of
+// plotHeight below a top margin.
 GL_ChartGrid GL_ChartGridFor(double min, double max, double step, int margin, int plotHeight);
 // Height in pixels of a bar of `value` in a plot `plotHeight` high whose top
 // is max: value / max of it, clamped to 0 .. plotHeight; -1 for a value that
@@ -64,6 +66,7 @@ public:
     const char* GetClassName() override; // "GL_BarChart"
     int Draw(_GS_Region* region) override;
 
+    // Sets everything the constructors take (they call it); returns 0.
     int Init(unsigned long margin, double min, double max, double step, unsigned char mode, int style);
     // Appends a copy of the name; -1 for an absent or empty name or past 255.
     int AddCategory(char* name);
@@ -91,6 +94,7 @@ public:
 
 class GL_LineChart : public GL_Window {
 public:
+    // Arguments as GL_BarChart.
     GL_LineChart(GL_Window* parent, char const* name, unsigned long margin, double min, double max, double step,
                  unsigned char mode, int style);
     GL_LineChart(GL_Window* parent, char const* name, int x, int y, int w, int h, unsigned long margin, double min,
@@ -99,6 +103,8 @@ public:
     const char* GetClassName() override; // "GL_LineChart"
     int Draw(_GS_Region* region) override;
 
+    // As GL_BarChart (a line chart has no gradient mode): categories along
+    // the bottom, one line per series through its items.
     int Init(unsigned long margin, double min, double max, double step, unsigned char mode, int style);
     int AddCategory(char* name);
     int AddSerie(char* name, _GL_Color color);

@@ -8,6 +8,7 @@ class GL_Group;
 
 class GL_Check : public GL_Window {
 public:
+    // A copy of the caption is kept; the short form is 70 x 25 at (0, 0).
     GL_Check(GL_Window* parent, char const* name, char const* text, int style);
     // Background iGreyS.
     GL_Check(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int style);
@@ -19,10 +20,13 @@ public:
     int MouseUp(int x, int y, unsigned char button) override;
     int Draw(_GS_Region* region) override;
 
-    // -1 when unchanged (zero / nonzero); else stored, redrawn, "Checked!".
+    // -1 when unchanged (zero / nonzero); else stored, redrawn, "Checked!"
+    // with the address of the state byte.
     int SetChecked(unsigned char on);
     unsigned char GetChecked() { return checked; }
+    // Colour of the check mark; -1 when unchanged, else redrawn, 0.
     int SetCheckColor(unsigned long pixel);
+    // A copy is kept (none for an empty text); redraws, returns 0.
     int SetText(char const* text);
     char* GetText() { return text; }
 
@@ -46,8 +50,12 @@ public:
     int MouseUp(int x, int y, unsigned char button) override;
     int Draw(_GS_Region* region) override;
 
+    // As GL_Check: -1 when unchanged, else stored, redrawn, "Checked!" with
+    // the address of the state byte. Use GL_Group::ChooseRadio to keep a
+    // group to one checked radio.
     int SetChecked(unsigned char on);
     unsigned char GetChecked() { return checked; }
+    // As GL_Check.
     int SetCheckColor(unsigned long pixel);
     int SetText(char const* text);
     char* GetText() { return text; }
@@ -65,6 +73,7 @@ private:
 
 class GL_Group : public GL_Window {
 public:
+    // An etched frame with a title; radios created as its children join it.
     GL_Group(GL_Window* parent, char const* name, char const* title, int style);
     GL_Group(GL_Window* parent, char const* name, char const* title, int x, int y, int w, int h, int style);
 
@@ -78,9 +87,10 @@ public:
     int AddRadio(GL_Window* radio);
     int RemoveRadio(GL_Window* radio);
     int ChooseRadio(GL_Window* radio);
-    // 1 centres the title, 2 is kept, anything else left.
+    // 1 centres the title, 2 is kept, anything else left; redraws, 0.
     int SetAlign(unsigned char align);
     unsigned char GetAlign() { return align; }
+    // A copy of the title is kept (none for an empty one); redraws, 0.
     int SetText(char const* title);
     char* GetText() { return text; }
 

@@ -108,6 +108,8 @@ public:
     unsigned char ownsFont;
 };
 
+// The GL_HDC members above for a context held as void* (a GL_HDC*): each
+// does what its member does, and nothing (or returns 0) for a null context.
 void kpx_draw_ellipse(void* hdc, GL_HPOINT p1, GL_HPOINT p2);
 void kpx_draw_polygon(void* hdc, GL_HPOINT* points, int n);
 void kpx_draw_polyline(void* hdc, GL_HPOINT* points, int n);

@@ -48,6 +48,7 @@ public:
     // Drops the client copy (after upload) unless borrowed.
     void FreeData();
 
+    // Server identifier and geometry.
     unsigned long GetId() { return id; }
     int GetWidth() { return width; }
     int GetHeight() { return height; }
@@ -149,8 +150,9 @@ public:
 // A list of image items that owns them, with size statistics.
 class GL_ImageList {
 public:
+    // An empty list; the destructor deletes every item (ClearAll).
     GL_ImageList();
-    ~GL_ImageList(); // ClearAll
+    ~GL_ImageList();
     GL_ImageList(const GL_ImageList&) = delete;
     GL_ImageList& operator=(const GL_ImageList&) = delete;
 

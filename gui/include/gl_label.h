@@ -27,24 +27,35 @@ public:
     // Every handler first sends its event with the addresses of the screen x,
     // the screen y and the button byte.
     int MouseDown(int x, int y, unsigned char button) override;
+    // With SetMouseEnabled(1): "Clicked!" (no arguments) when released inside
+    // after a press on it, as the last thing the label does.
     int MouseUp(int x, int y, unsigned char button) override;
     int MouseMove(int x, int y, unsigned char button) override;
     int MouseIn(int x, int y, unsigned char button) override;
     int MouseOut(int x, int y, unsigned char button) override;
+    // The caption in the foreground colour (grey when disabled), by style and
+    // alignment, off-screen and copied in one request.
     int Draw(_GS_Region* region) override;
+    // Wrapped labels break their lines again at the next Draw.
     int WindowSizeChange(int w, int h) override;
 
+    // Copies the text, sets the style, left alignment, border width 4, no
+    // mouse reaction (the constructors call it).
     void Init(char const* text, int style);
     // A copy is kept (none for an empty text); redrawn. Returns 0.
     int SetText(char const* text);
     char* GetText() { return text; }
-    // 1 centred, 2 right, anything else left.
+    // 1 centred, 2 right, anything else left; -1 when unchanged.
     int SetAlign(unsigned char align);
     unsigned char GetAlign() { return align; }
+    // 0 plain, 1 push-label, 2 wrapped, 3 framed (above 3 means 0); redraws, 0.
     int SetLabelStyle(unsigned char style);
     unsigned char GetLabelStyle() { return labelStyle; }
+    // Frame of the framed style: width and pixel; each redraws and returns 0.
     int SetBorderWidth(unsigned long width);
     int SetBorderColor(unsigned long pixel);
+    // 1: the label reacts to the pointer (push-label look, "Clicked!"); -1
+    // when unchanged.
     int SetMouseEnabled(unsigned char on);
     unsigned char GetMouseEnabled() { return (labelFlags & GL_LABEL_MOUSE) ? 1 : 0; }
 

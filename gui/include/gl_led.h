@@ -19,6 +19,7 @@ public:
     ~GL_Led() override;
     int Draw(_GS_Region* region) override;
 
+    // A copy is kept; redraws, returns 0.
     int SetText(char const* text);
     char* GetText() { return text; }
     // 1 centred, 2 right, anything else left; -1 when unchanged.

@@ -14,6 +14,7 @@ public:
 
 class GL_List {
 public:
+    // An empty list; the destructor frees the nodes (never the data).
     GL_List();
     ~GL_List();
     GL_List(const GL_List&) = delete;
@@ -46,6 +47,7 @@ public:
 
 class GL_DList {
 public:
+    // An empty list; the destructor frees the nodes and names (never the data).
     GL_DList();
     ~GL_DList();
     GL_DList(const GL_DList&) = delete;

@@ -21,6 +21,8 @@ extern GL_Window* pIRWidget;
 
 class GL_MEdit : public GL_Window {
 public:
+    // A copy of text (line feeds separate paragraphs); the short form is
+    // 70 x 25 at (0, 0). The edit owns its scroll bar and caret timer.
     GL_MEdit(GL_Window* parent, char const* name, char const* text, int style);
     GL_MEdit(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h, int style);
     ~GL_MEdit() override;
@@ -41,6 +43,7 @@ public:
     int Draw(_GS_Region* region) override;
     int WindowSizeChange(int w, int h) override;
 
+    // Copies the text and resets the state (the constructors call it).
     void Init(char const* text, int style);
     // Replaces the text, divides it, cursor at the end; 0.
     int SetText(char const* text);
@@ -58,6 +61,8 @@ public:
     int PixelToCharPos2(int x, int y);
     int RemoveSelectedText();
 
+    // Cursor index, number of characters (line feeds between paragraphs
+    // count one each) and number of rows as laid out now.
     int GetCursor() { return cursor; }
     int GetCharCount();
     int GetRowCount();

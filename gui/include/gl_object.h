@@ -32,16 +32,25 @@ public:
     GL_Object(const GL_Object&) = delete;
     GL_Object& operator=(const GL_Object&) = delete;
 
-    const char* GetClassName() override;       // slot 0: "GL_Object"
-    virtual ~GL_Object();                      // slots 1, 2
-    virtual int AddChild(GL_Object* child);    // slot 3
-    virtual int RemoveChild(GL_Object* child); // slot 4
+    const char* GetClassName() override; // slot 0: "GL_Object"
+    // Slots 1, 2: sends "Delete!" and "Delete2!", leaves the parent, drops
+    // every callback registration on both sides, then deletes the children.
+    virtual ~GL_Object();
+    // Slot 3: takes child from its previous parent and appends it to the
+    // children (this object then owns it); 0, or nonzero when it already is
+    // a child here.
+    virtual int AddChild(GL_Object* child);
+    // Slot 4: child leaves the children (it is not deleted, its parent
+    // becomes null); returns 0.
+    virtual int RemoveChild(GL_Object* child);
     // Slot 5: the receiving side of a callback (sender, event name, values).
     // Classes that handle events override it and compare the event name.
     virtual int ExecCallback(GL_Object* sender, char const* event, void* a, void* b, void* c, void* d, void* e);
     virtual int IsWindow(); // slot 6: 0
     virtual int IsWidget(); // slot 7: 0
 
+    // Field access. The user data belongs to the program; the name is the
+    // object's own copy (null when none); the children list is the object's.
     void SetUserData(void* data) { userData = data; }
     void* GetUserData() { return userData; }
     GL_Object* GetParent() { return parent; }

@@ -11,6 +11,8 @@ class GL_Timeout;
 
 class GL_PictureSEdit : public GL_Window {
 public:
+    // Every operation below behaves as the GL_SEdit operation of the same
+    // name (see gl_sedit.h); images is kept, not owned, and may be null.
     GL_PictureSEdit(GL_Window* parent, char const* name, char const* text, GL_ImageList* images, int style);
     GL_PictureSEdit(GL_Window* parent, char const* name, char const* text, int x, int y, int w, int h,
                     GL_ImageList* images, int style);

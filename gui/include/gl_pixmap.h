@@ -12,6 +12,7 @@ void EndPixmap(unsigned long pixmap, void* window);
 void EndPixmapLeave(unsigned long pixmap, void* window);
 // The same copy through a mask pixmap; the pixmap is kept.
 void EndPixmapM(unsigned long pixmap, void* window, unsigned long mask);
+// Frees a pixmap kept by EndPixmapLeave or EndPixmapM.
 void FreePixmap(unsigned long pixmap);
 
 // Pixmap-to-pixmap copies (source, destination, mask or 0, source x, y,

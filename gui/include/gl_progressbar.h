@@ -47,6 +47,7 @@ public:
     // Turning loop on while at max starts again from 0.
     int SetLoop(unsigned char on);
 
+    // Field access.
     unsigned long GetValue() { return value; }
     unsigned long GetMax() { return max; }
     unsigned long GetStep() { return step; }

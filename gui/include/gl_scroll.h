@@ -65,6 +65,7 @@ public:
     // The result is clamped; -1 when the value stays, else 0 and "Value!".
     int ChangeValue(unsigned char kind);
 
+    // Thumb position along the bar for a value, and the value for a position.
     int Value2Pixel(int v);
     int Pixel2Value(int p);
     // Lays the bar out for the window's size, range and page.

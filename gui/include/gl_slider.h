@@ -40,6 +40,7 @@ public:
     int IsMin() { return value == min; }
     int IsMax() { return value == max; }
 
+    // Thumb position along the groove for a value, and the value for a position.
     int Value2Pixel(int v);
     int Pixel2Value(int p);
 

@@ -17,6 +17,7 @@ int GL_strcmp(char const* a, char const* b);
 // New 30-byte heap buffer holding the decimal text of i (caller frees).
 char* GL_itoa(long i);
 
+// Exchange the two values.
 void GL_SwapInt(int* a, int* b);
 void GL_SwapDouble(double* a, double* b);
 

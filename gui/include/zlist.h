@@ -67,6 +67,8 @@ public:
     ZMCList* first;
     ZMCList* last;
 
+    // An empty list; a non-zero argument lets one key hold several data
+    // pointers. The destructor frees nodes and keys, never the data.
     explicit ZMSList(unsigned char allowDuplicates = 0);
     ~ZMSList();
     ZMSList(const ZMSList&) = delete;
