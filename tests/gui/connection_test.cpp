@@ -45,7 +45,9 @@ TEST(NetTransfer, ProgressCodesOfWritesAndReads) {
     EXPECT_EQ(iErrLine, 77);
     EXPECT_EQ(NetWrite(connFd, data, 6), 6);
     EXPECT_EQ(iErrLine, 0);
-    EXPECT_EQ(cap.Take(), Bytes(data, data + 6));
+    EXPECT_EQ(WriteHeader(connFd, 20, 28), 4);
+    EXPECT_EQ(cap.Take(), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 0x14, 0x1C, 0x00, 0x00}));
+    EXPECT_EQ(GL_AllocReq(131072), gReqBuffer);
     EXPECT_EQ(NetWrite(connFd, data, 0), 0);
     EXPECT_EQ(NetWrite(connFd, data, -3), 0);
     EXPECT_EQ(iErrLine, 0);

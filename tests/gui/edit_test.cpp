@@ -214,9 +214,13 @@ TEST(SEdit, CaretTimerCallbacksAndFocus) {
     EXPECT_EQ(e.caretShown, 0);
     t->gCallback("Timeout!");
     EXPECT_EQ(e.caretShown, 1);
+    EXPECT_EQ(e.SetInsertSymbolColor(e.insertSymbolColor), -1);
+    EXPECT_EQ(e.SetInsertSymbolColor(iRedS), 0);
     EXPECT_EQ(e.LostFocus(), 0);
     EXPECT_EQ(e.caretTimer, nullptr);
     EXPECT_EQ(e.caretShown, 0);
+    GL_SEdit empty(nullptr, "empty", "", 0); // the short form
+    EXPECT_EQ(empty.GetText(), nullptr);
 }
 
 // What a shown edit sends: the selection box in blue from y = 4 to h - 4, the

@@ -52,6 +52,12 @@ TEST(Object, ChildrenFollowTheirParentAndAddChildReparents) {
     EXPECT_EQ(c->GetParent(), nullptr);
     EXPECT_EQ(b.RemoveChild(c), 0) << "not a child: still 0";
     delete c;
+    int data = 0;
+    a.SetUserData(&data);
+    EXPECT_EQ(a.GetUserData(), &data);
+    // The object cache keeps nothing.
+    EXPECT_EQ(
+        AddObjectInObjectCacheList(&a, 1) + FindObjectInObjectCacheList(&a) + RemoveObjectInObjectCacheList(&a, 1), 1);
 }
 
 TEST(ObjectCallbacks, RegistrationsAreKeptOnceAndRemovedByTargetEventOrAll) {

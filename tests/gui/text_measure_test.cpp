@@ -521,8 +521,9 @@ TEST_F(Text, ShadesFontsAndCharsets) {
 
     ASSERT_NE(pMFont, nullptr);
     EXPECT_EQ(std::vector<int>({GetFontAscent(), GetFontDescent(), GetFontHeight()}), std::vector<int>({14, 2, 16}));
-    EXPECT_EQ(std::vector<int>({XGetFontAscent(nullptr), XGetFontAscent(pEFont), XGetFontDescent(pMFont)}),
-              std::vector<int>({14, 0, 0}));
+    EXPECT_EQ(std::vector<int>(
+                  {XGetFontAscent(nullptr), XGetFontHeight(nullptr), XGetFontAscent(pEFont), XGetFontDescent(pMFont)}),
+              std::vector<int>({14, 16, 0, 0}));
 
     for (auto [arg, want] : std::vector<std::pair<int, int>>{{5, 2}, {-1, 0}, {1, 1}}) {
         bHasCharSet = 0;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +44,11 @@ TEST(Util, MemoryAndStringHelpers) {
     GL_free(c);
     EXPECT_EQ(GL_CopyString(nullptr), nullptr);
 
+    int a = 1, b = 2;
+    double x = 1.5, y = -2.25;
+    GL_SwapInt(&a, &b);
+    GL_SwapDouble(&x, &y);
+    EXPECT_EQ(std::make_tuple(a, b, x, y), std::make_tuple(2, 1, -2.25, 1.5));
     EXPECT_EQ(GL_strlen(nullptr) + GL_strlen(""), 0);
     EXPECT_EQ(GL_strlen("abcd"), 4);
     // Null sorts before any text; the sign of the rest is strcmp's.

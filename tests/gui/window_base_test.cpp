@@ -212,7 +212,12 @@ TEST(Window, ColoursAndStateSettersSendOnlyChanges) {
     EXPECT_EQ(win.DisableWindow(), -1);
     EXPECT_EQ(win.MouseDown(1, 1, 1), -1) << "disabled windows take no press";
     EXPECT_EQ(win.EnableWindow(), 0);
+    EXPECT_EQ(win.SwitchToSecondImage(0), -1);
+    EXPECT_EQ(win.SwitchToSecondImage(1), 0);
     server.Take();
+    win.UpdateLock();
+    win.UpdateUnLock();
+    EXPECT_TRUE(server.Take().empty()) << "update lock sends nothing while not viewable";
 
     EXPECT_EQ(win.ResizeWindow(10, 10), -1);
     EXPECT_EQ(win.ResizeWindow(12, 14), 0);
