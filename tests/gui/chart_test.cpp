@@ -243,9 +243,10 @@ TEST_F(ChartE2E, DegenerateChartsDrawWithoutFaults) {
                                : fill(new GL_LineChart(nullptr, "l", 0, 0, c.w, c.h, 25, c.min, c.max, c.step, 1, 0));
             w->ShowWindow(0);
             EXPECT_EQ(w->UpdateWindow(nullptr), 0);
-            if (kind == 0 && c.w > 50 && c.h > 50)
+            if (kind == 0 && c.w > 50 && c.h > 50) {
                 EXPECT_EQ(static_cast<GL_BarChart*>(w)->barUnit,
                           std::min((c.w - 50) / (c.series * c.categories + c.categories + 1), 255));
+            }
             delete w;
         }
     }
