@@ -3,32 +3,22 @@
 // 101 x 397 picture travels through a temporary file that the server reads
 // and deletes, the 101 x 396 one inline; a masked XPM shows the window
 // behind its transparent pixels.
-//
-// The client is this test program started again with EINK_IMAGE_CLIENT set.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "egui_conn.h"
 #include "eventloop.h"
-#include "gl_color.h"
 #include "gl_imagewidget.h"
 #include "gl_window.h"
-#include "harness/eink_root.h"
-#include "harness/keys.h"
+#include "harness/client_process.h"
 #include "harness/panel.h"
-#include "harness/server_process.h"
 
 using namespace testing_eink;
 
@@ -47,7 +37,7 @@ const Shown kShown[] = {
 constexpr int kMainW = 300, kMainH = 420, kBack = 0; // black behind the pictures
 
 int RunClientIfAsked() {
-    if (!getenv("EINK_IMAGE_CLIENT")) return 0;
+    if (!ClientMode()) return 0;
     char name[] = "/bin/e2eimg";
     char* argv[] = {name, nullptr};
     if (!egui_init(1, argv)) _exit(6);
@@ -59,20 +49,12 @@ int RunClientIfAsked() {
         if (image->SetImageFile(path.data(), 0) != 0) _exit(7);
     }
     main->ShowWindow(0);
-    printf("shown\n");
-    fflush(stdout);
+    ClientLog("shown");
     egui_loop();
     return 0;
 }
 
 const int gClientRan = RunClientIfAsked();
-
-std::string ReadText(const std::string& path) {
-    std::ifstream f(path);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 // ImageMagick's colours of a picture, in grey by GL_RGB2Pixel, and opacity.
 bool Reference(const std::string& file, int w, int h, std::vector<int>* grey, std::vector<int>* opaque) {
@@ -90,7 +72,6 @@ bool Reference(const std::string& file, int w, int h, std::vector<int>* grey, st
 }
 
 TEST(ImageE2E, PicturesInImageWidgetsReachThePanelExactlyThroughAFileOrInline) {
-    signal(SIGPIPE, SIG_IGN);
     EinkRoot root;
     root.MakeDir("/mnt");
     const std::string big = root.Path("/mnt/big.png"), small = root.Path("/mnt/small.bmp"),
@@ -115,26 +96,11 @@ TEST(ImageE2E, PicturesInImageWidgetsReachThePanelExactlyThroughAFileOrInline) {
             Reference(root.Path(kShown[i].file), kShown[i].w, kShown[i].h, &expected[i].grey, &expected[i].opaque))
             << kShown[i].file;
 
-    MakeEventFifos(root);
-    InstallFakeMainClient(root);
     ServerProcess server(root);
-    ASSERT_TRUE(server.Start()) << server.Output();
-    EventDevice event0(root, 0);
-    ASSERT_TRUE(event0.Open());
-    ASSERT_TRUE(event0.Hold(32, 3));
-    ASSERT_TRUE(event0.Release(32));
-    ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
-
-    const std::string out = root.Path("/tmp/image_client.out");
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) dup2(fd, 1), dup2(fd, 2);
-        setenv("EINK_ROOT", root.dir().c_str(), 1);
-        setenv("EINK_IMAGE_CLIENT", "1", 1);
-        execl("/proc/self/exe", "e2eimg", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    EventDevice keypad(root, 0);
+    ASSERT_TRUE(StartLockedServer(server, keypad, root));
+    ClientProcess client(root);
+    client.Start();
     // Every pixel of every picture, as a panel nibble; the window's black
     // where the XPM is transparent.
     auto mismatches = [&](std::string* why) {
@@ -154,13 +120,9 @@ TEST(ImageE2E, PicturesInImageWidgetsReachThePanelExactlyThroughAFileOrInline) {
     };
     std::string why;
     int bad = -1;
-    for (long long until = MonoMs() + 15000; MonoMs() < until;) {
-        bad = mismatches(&why);
-        if (bad == 0) break;
-        SleepMs(100);
-    }
-    EXPECT_EQ(bad, 0) << "first wrong pixel: " << why << "\n" << ReadText(out);
-    EXPECT_NE(ReadText(out).find("shown"), std::string::npos) << ReadText(out);
+    WaitUntil([&] { return (bad = mismatches(&why)) == 0; }, 15000, 100);
+    EXPECT_EQ(bad, 0) << "first wrong pixel: " << why << "\n" << client.Diagnostics();
+    EXPECT_TRUE(client.WaitLog("shown", 0)) << client.Diagnostics();
 
     // The server read the upload file and deleted it: nothing is left.
     std::vector<std::string> left;
@@ -170,9 +132,6 @@ TEST(ImageE2E, PicturesInImageWidgetsReachThePanelExactlyThroughAFileOrInline) {
         closedir(d);
     }
     EXPECT_TRUE(left.empty()) << left.front();
-
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
 }
 
 } // namespace

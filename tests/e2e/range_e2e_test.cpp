@@ -2,30 +2,19 @@
 // bar's thumb dragged down with the emulated touch screen moves down on the
 // panel, and its "Value!" targets see values that only grow on the way; a
 // spin's arrow held down repeats after 450 ms and then every 50 ms.
-//
-// The client is this test program started again with EINK_E2E_CLIENT set:
-// it runs the client before main() and never returns to the tests.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "egui.h"
-#include "harness/eink_root.h"
-#include "harness/keys.h"
+#include "harness/client_process.h"
 #include "harness/panel.h"
-#include "harness/server_process.h"
 
 using namespace testing_eink;
 
@@ -40,10 +29,6 @@ constexpr int kArrow = 20, kThumbLen = 23, kThumbMax = 257, kRangeMax = 1000;
 // A spin below the bar: its up arrow is the top half of the right 16 pixels.
 constexpr int kSpinX = 20, kSpinY = 340, kSpinW = 80, kSpinH = 30;
 
-// ---- The client ------------------------------------------------------------------------
-
-FILE* gClientLog = nullptr;
-
 // Logs "Value new old" for the scroll bar, "Spin new milliseconds" for the spin.
 class ValueLogger : public GL_Object {
 public:
@@ -51,11 +36,9 @@ public:
     int ExecCallback(GL_Object* sender, char const* event, void* a, void* b, void*, void*, void*) override {
         if (strcmp(event, "Value!") != 0) return 0;
         if (strcmp(sender->GetName(), "spin") == 0)
-            fprintf(gClientLog, "Spin %d %lld\n", int(reinterpret_cast<intptr_t>(a)), MonoMs());
+            ClientLog("Spin %d %lld", int(reinterpret_cast<intptr_t>(a)), MonoMs());
         else
-            fprintf(gClientLog, "Value %d %d\n", int(reinterpret_cast<intptr_t>(a)),
-                    int(reinterpret_cast<intptr_t>(b)));
-        fflush(gClientLog);
+            ClientLog("Value %d %d", int(reinterpret_cast<intptr_t>(a)), int(reinterpret_cast<intptr_t>(b)));
         return 0;
     }
 };
@@ -74,16 +57,13 @@ public:
 
 private:
     int Log(const char* what, int x, int y, int result) {
-        fprintf(gClientLog, "%s %d %d -> %d thumb %d\n", what, x, y, result, thumbPos);
-        fflush(gClientLog);
+        ClientLog("%s %d %d -> %d thumb %d", what, x, y, result, thumbPos);
         return result;
     }
 };
 
 int RunClientIfAsked() {
-    if (!getenv("EINK_E2E_CLIENT")) return 0;
-    gClientLog = fopen(getenv("EINK_E2E_LOG"), "a");
-    if (!gClientLog) _exit(5);
+    if (!ClientMode()) return 0;
     char name[] = "rangeclient";
     char* argv[] = {name, nullptr};
     if (!egui_init(1, argv)) _exit(6);
@@ -95,30 +75,11 @@ int RunClientIfAsked() {
     auto* spin = new GL_Spin(main, "spin", kSpinX, kSpinY, kSpinW, kSpinH, 0, 1000, 0, 0);
     spin->AddCallback(logger, "Value!", nullptr);
     main->ShowWindow(0);
-    fprintf(gClientLog, "shown\n");
-    fflush(gClientLog);
+    ClientLog("shown");
     egui_loop();
 }
 
 const int gClientRan = RunClientIfAsked();
-
-// ---- The tests' side -------------------------------------------------------------------
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-bool WaitForText(const std::string& path, const std::string& text, int ms) {
-    long long until = MonoMs() + ms;
-    while (MonoMs() < until) {
-        if (ReadFile(path).find(text) != std::string::npos) return true;
-        SleepMs(20);
-    }
-    return false;
-}
 
 // The thumb's top row inside the bar as the panel shows it: the first row
 // after the first arrow, in the bar's middle column, that is not the track's
@@ -132,68 +93,25 @@ int ThumbTopOnPanel(const EinkRoot& root) {
 }
 
 bool WaitThumbAt(const EinkRoot& root, int top, int ms, int* seen) {
-    long long until = MonoMs() + ms;
-    do {
-        *seen = ThumbTopOnPanel(root);
-        if (*seen == top) return true;
-        SleepMs(50);
-    } while (MonoMs() < until);
-    return false;
+    return WaitUntil([&] { return (*seen = ThumbTopOnPanel(root)) == top; }, ms);
 }
 
 class RangeE2E : public ::testing::Test {
 protected:
-    void SetUp() override { signal(SIGPIPE, SIG_IGN); }
-    void TearDown() override {
-        if (ts >= 0) close(ts);
-        if (clientPid > 0) {
-            kill(clientPid, SIGKILL);
-            waitpid(clientPid, nullptr, 0);
-        }
-    }
-    // Server with the host lock taken (so the panel is updated) and the touch
-    // screen on a FIFO, then the client.
+    // Server with the host lock taken and the touch screen on a FIFO, then the client.
     void Start() {
-        MakeEventFifos(root);
-        InstallFakeMainClient(root);
         root.MakeFifo("/dev/ts");
-        ASSERT_TRUE(server.Start({}, {"EINK_INPUT=touch"})) << server.Output();
-        ASSERT_TRUE(event0.Open());
-        ASSERT_TRUE(event0.Hold(32, 3));
-        ASSERT_TRUE(event0.Release(32));
-        ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
-        log = root.Path("/tmp/range_client.log");
-        out = root.Path("/tmp/range_client.out");
-        clientPid = fork();
-        if (clientPid == 0) {
-            int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) {
-                dup2(fd, 1);
-                dup2(fd, 2);
-            }
-            setenv("EINK_ROOT", root.dir().c_str(), 1);
-            setenv("EINK_E2E_CLIENT", "1", 1);
-            setenv("EINK_E2E_LOG", log.c_str(), 1);
-            execl("/proc/self/exe", "rangeclient", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_TRUE(WaitForText(log, "shown", 10000)) << ReadFile(out);
+        ASSERT_TRUE(StartLockedServer(server, keypad, root, {"EINK_INPUT=touch"}));
+        client.Start();
+        ASSERT_TRUE(client.WaitLog("shown")) << client.Diagnostics();
     }
-
-    // One record of the touch screen: pressure, x, y.
-    bool Touch(int pressure, int x, int y) {
-        if (ts < 0) ts = open(root.Path("/dev/ts").c_str(), O_WRONLY | O_NONBLOCK);
-        uint8_t p[8] = {uint8_t(pressure), uint8_t(pressure >> 8), uint8_t(x), uint8_t(x >> 8),
-                        uint8_t(y),        uint8_t(y >> 8),        0,          0};
-        return ts >= 0 && write(ts, p, sizeof p) == ssize_t(sizeof p);
-    }
+    bool Touch(int pressure, int x, int y) { return ts.Touch(pressure, x, y); }
 
     EinkRoot root;
     ServerProcess server{root};
-    int ts = -1;
-    EventDevice event0{root, 0};
-    pid_t clientPid = -1;
-    std::string log, out;
+    EventDevice keypad{root, 0};
+    ClientProcess client{root};
+    TouchScreen ts{root};
 };
 
 } // namespace
@@ -222,11 +140,11 @@ TEST_F(RangeE2E, DraggingTheScrollThumbDownMovesItOnThePanelWithGrowingValues) {
     const int top = kArrow + steps * stepPx;
     ASSERT_LE(top, kThumbMax);
     const int last = kRangeMax * (top - kArrow) / (kThumbMax - kArrow);
-    ASSERT_TRUE(WaitForText(log, "Value " + std::to_string(last) + " ", 10000)) << ReadFile(log);
+    ASSERT_TRUE(client.WaitLog("Value " + std::to_string(last) + " ", 10000)) << client.Log();
     EXPECT_TRUE(WaitThumbAt(root, top, 10000, &seen)) << "thumb top at " << seen;
 
     // Every change grows, each starting where the one before ended.
-    std::istringstream lines(ReadFile(log));
+    std::istringstream lines(client.Log());
     std::string word;
     int count = 0, previous = 0, value = 0, old = 0;
     while (lines >> word) {
@@ -251,7 +169,7 @@ TEST_F(RangeE2E, ASpinArrowHeldDownRepeatsAfter450MsAndThenEvery50Ms) {
     ASSERT_TRUE(Touch(0, x, y));
     SleepMs(300);
 
-    std::istringstream lines(ReadFile(log));
+    std::istringstream lines(client.Log());
     std::string word;
     std::vector<long long> at;
     int value = 0, expect = 1;
@@ -262,7 +180,7 @@ TEST_F(RangeE2E, ASpinArrowHeldDownRepeatsAfter450MsAndThenEvery50Ms) {
         EXPECT_EQ(value, expect++) << "one up a tick";
         at.push_back(ms);
     }
-    ASSERT_GE(at.size(), 3u) << ReadFile(log) << ReadFile(out);
+    ASSERT_GE(at.size(), 3u) << client.Log() << client.Output();
     // The press itself steps once; the first repeat comes 450 ms later.
     const long long first = at[1] - at[0];
     EXPECT_GE(first, 440);
@@ -276,7 +194,7 @@ TEST_F(RangeE2E, ASpinArrowHeldDownRepeatsAfter450MsAndThenEvery50Ms) {
     // Nothing after the release.
     size_t count = at.size();
     SleepMs(300);
-    std::string after = ReadFile(log);
+    std::string after = client.Log();
     size_t spins = 0;
     for (size_t p = after.find("Spin "); p != std::string::npos; p = after.find("Spin ", p + 1))
         ++spins;

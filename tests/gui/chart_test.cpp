@@ -11,11 +11,9 @@
 #include <string>
 
 #include "egui.h"
-#include "harness/eink_root.h"
+#include "harness/client_process.h"
 #include "harness/fonts.h"
-#include "harness/keys.h"
 #include "harness/panel.h"
-#include "harness/server_process.h"
 
 using namespace testing_eink;
 
@@ -65,11 +63,9 @@ TEST(Chart, GridCellsAndBarHeightsStayInsideThePlotForEveryRange) {
 TEST(Chart, ConstructionNormalisesTheAxisAndAddingFollowsTheMode) {
     _GL_Color black = NewColor(0, 0, 0, 255), white = NewColor(255, 255, 255, 255);
     GL_BarChart plain(nullptr, "plain", 10, 100, 0, -20, 7, 0);
-    EXPECT_EQ(plain.margin, 25);
-    EXPECT_EQ(plain.minValue, 0);
-    EXPECT_EQ(plain.maxValue, 100);
-    EXPECT_EQ(plain.step, 20);
-    EXPECT_EQ(plain.mode, 1);
+    EXPECT_EQ(
+        (std::vector<double>{double(plain.margin), plain.minValue, plain.maxValue, plain.step, double(plain.mode)}),
+        (std::vector<double>{25, 0, 100, 20, 1}));
     EXPECT_EQ(plain.AddSerieGradient((char*)"g", black, white), -1);
     EXPECT_EQ(plain.AddSerie((char*)"", black), -1);
     EXPECT_EQ(plain.AddSerie(nullptr, black), -1);
@@ -84,8 +80,7 @@ TEST(Chart, ConstructionNormalisesTheAxisAndAddingFollowsTheMode) {
     EXPECT_EQ(plain.items.GetCount(), 2);
 
     GL_BarChart gradient(nullptr, "gradient", 40, 0, 10, 0, 2, 0);
-    EXPECT_EQ(gradient.step, 1);
-    EXPECT_EQ(gradient.margin, 40);
+    EXPECT_EQ(std::make_pair(gradient.step, gradient.margin), std::make_pair(1.0, 40));
     EXPECT_EQ(gradient.AddSerie((char*)"a", black), -1);
     EXPECT_EQ(gradient.AddSerieGradient((char*)"a", black, white), 0);
     EXPECT_EQ(gradient.seriesColors2[0].pixel, white.pixel);
@@ -95,9 +90,7 @@ TEST(Chart, ConstructionNormalisesTheAxisAndAddingFollowsTheMode) {
     EXPECT_EQ(gradient.AddCategory((char*)"c"), -1) << "category indexes are 8-bit";
 
     GL_LineChart line(nullptr, "line", 0, kNaN, kInf, kNaN, 2, 0);
-    EXPECT_EQ(line.minValue, 0);
-    EXPECT_EQ(line.maxValue, 0);
-    EXPECT_EQ(line.step, 1);
+    EXPECT_EQ((std::vector<double>{line.minValue, line.maxValue, line.step}), (std::vector<double>{0, 0, 1}));
     GL_PieChart pie(nullptr, "pie", 20, 3, 0);
     EXPECT_EQ(pie.margin, 70);
     EXPECT_EQ(pie.AddItem(1, black, (char*)""), 0);
@@ -111,13 +104,7 @@ protected:
     void SetUp() override {
         signal(SIGPIPE, SIG_IGN);
         WriteFontLists(root, {kDejaVuSans}, kDejaVuSans);
-        MakeEventFifos(root);
-        InstallFakeMainClient(root);
-        ASSERT_TRUE(server.Start()) << server.Output();
-        ASSERT_TRUE(event0.Open());
-        ASSERT_TRUE(event0.Hold(32, 3));
-        ASSERT_TRUE(event0.Release(32));
-        ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
+        ASSERT_TRUE(StartLockedServer(server, event0, root));
         setenv("EINK_ROOT", root.dir().c_str(), 1);
         ASSERT_GE(OpenConnection(), 0);
         InitColorS();
@@ -242,33 +229,23 @@ TEST_F(ChartE2E, DegenerateChartsDrawWithoutFaults) {
     };
     for (auto const& c : cases) {
         for (int kind = 0; kind < 2; ++kind) {
-            GL_Window* w;
-            if (kind == 0) {
-                auto* b = new GL_BarChart(nullptr, "b", 0, 0, c.w, c.h, 25, c.min, c.max, c.step, 1, 0);
+            auto fill = [&](auto* chart) {
                 for (int s = 0; s < c.series; ++s)
-                    b->AddSerie((char*)"s", black);
+                    chart->AddSerie((char*)"s", black);
                 for (int k = 0; k < c.categories; ++k)
-                    b->AddCategory((char*)"k");
+                    chart->AddCategory((char*)"k");
                 for (int i = 0; i < 6; ++i)
-                    b->SetItem(i % 2 % std::max(c.series, 1), i % std::max(c.categories, 1), c.value);
-                w = b;
-            } else {
-                auto* l = new GL_LineChart(nullptr, "l", 0, 0, c.w, c.h, 25, c.min, c.max, c.step, 1, 0);
-                for (int s = 0; s < c.series; ++s)
-                    l->AddSerie((char*)"s", black);
-                for (int k = 0; k < c.categories; ++k)
-                    l->AddCategory((char*)"k");
-                for (int i = 0; i < 6; ++i)
-                    l->SetItem(i % 2 % std::max(c.series, 1), i % std::max(c.categories, 1), c.value);
-                w = l;
-            }
+                    chart->SetItem(i % 2 % std::max(c.series, 1), i % std::max(c.categories, 1), c.value);
+                return static_cast<GL_Window*>(chart);
+            };
+            GL_Window* w = kind == 0
+                               ? fill(new GL_BarChart(nullptr, "b", 0, 0, c.w, c.h, 25, c.min, c.max, c.step, 1, 0))
+                               : fill(new GL_LineChart(nullptr, "l", 0, 0, c.w, c.h, 25, c.min, c.max, c.step, 1, 0));
             w->ShowWindow(0);
             EXPECT_EQ(w->UpdateWindow(nullptr), 0);
-            if (kind == 0) {
-                auto* b = static_cast<GL_BarChart*>(w);
-                if (c.w - 50 > 0 && c.h - 50 > 0) {
-                    EXPECT_EQ(b->barUnit, std::min((c.w - 50) / (c.series * c.categories + c.categories + 1), 255));
-                }
+            if (kind == 0 && c.w > 50 && c.h > 50) {
+                EXPECT_EQ(static_cast<GL_BarChart*>(w)->barUnit,
+                          std::min((c.w - 50) / (c.series * c.categories + c.categories + 1), 255));
             }
             delete w;
         }

@@ -13,14 +13,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "egui.h"
-#include "harness/eink_root.h"
-#include "harness/server_process.h"
+#include "harness/client_process.h"
 #include "harness/wire_client.h"
 
 namespace {
@@ -31,62 +28,18 @@ using testing_eink::ServerProcess;
 using testing_eink::SleepMs;
 using testing_eink::WireClient;
 
-// A client program: `body` runs in a child whose output goes to `log`; its
-// return value is the exit status.
-class Program {
-public:
-    Program(const std::string& log, std::function<int()> body) : log_(log) {
-        fflush(stdout);
-        fflush(stderr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, 1);
-            dup2(fd, 2);
-            setvbuf(stdout, nullptr, _IONBF, 0);
-            // _exit skips the library's exit path, so what is still
-            // buffered is written here, as exit would.
+// A client program in a child of its own: `body` runs there and its return
+// value is the exit status. _exit skips the library's exit path, so what is
+// still buffered is written here, as exit would.
+struct Program : testing_eink::ClientProcess {
+    Program(const EinkRoot& root, const char* name, std::function<int()> body) : ClientProcess(root, name) {
+        Fork([body] {
             int status = body();
             GL_Flush();
-            _exit(status);
-        }
+            return status;
+        });
     }
-    ~Program() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    // Exit status, or -1 when it did not end in time (it is then killed), or
-    // 128 + signal when a signal ended it.
-    int Wait(int timeoutMs = 15000) {
-        long long until = MonoMs() + timeoutMs;
-        while (pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (MonoMs() > until) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-                pid_ = -1;
-                return -1;
-            }
-            SleepMs(10);
-        }
-        return -1;
-    }
-    std::string Output() const {
-        std::ifstream f(log_);
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
-
-private:
-    std::string log_;
-    pid_t pid_ = -1;
+    int Wait(int timeoutMs = 15000) { return WaitExit(timeoutMs); }
 };
 
 // egui_init with these arguments; the vector must outlive the call.
@@ -102,7 +55,6 @@ class ClientConnectionE2E : public ::testing::Test {
 protected:
     void SetUp() override { setenv("EINK_ROOT", root.dir().c_str(), 1); }
     void TearDown() override { unsetenv("EINK_ROOT"); }
-    std::string Log(const char* name) const { return root.dir() + "/" + name + ".log"; }
 
     EinkRoot root;
     ServerProcess server{root};
@@ -110,7 +62,7 @@ protected:
 
 TEST_F(ClientConnectionE2E, InitConnectsRegistersAndTakesIdentifiersFromTheFreshServersBase) {
     ASSERT_TRUE(server.Start());
-    Program prog(Log("prog"), [] {
+    Program prog(root, "prog", [] {
         std::vector<std::string> args = {"/opt/apps/reader-of-books-with-a-long-name"};
         if (Init(args) != 1) return 10;
         if (connFd < 0) return 11;
@@ -140,7 +92,7 @@ TEST_F(ClientConnectionE2E, AfterInitASignalEndsTheProgramThroughItsHandlerAndTh
     ASSERT_TRUE(server.Start());
     WireClient watcher;
     ASSERT_TRUE(watcher.Open(server.socketPath()));
-    Program prog(Log("signalled"), [] {
+    Program prog(root, "signalled", [] {
         std::vector<std::string> args = {"/opt/apps/signalled"};
         if (Init(args) != 1) return 10;
         struct sigaction sa;
@@ -166,7 +118,7 @@ TEST_F(ClientConnectionE2E, AfterInitASignalEndsTheProgramThroughItsHandlerAndTh
 }
 
 TEST_F(ClientConnectionE2E, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIsExactlyWs) {
-    Program longer(Log("longer"), [] {
+    Program longer(root, "longer", [] {
         std::vector<std::string> args = {"prog", "-wsx"};
         return Init(args) == 0 && bWaitForServer == 0 ? 0 : 1;
     });
@@ -174,7 +126,7 @@ TEST_F(ClientConnectionE2E, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIs
     EXPECT_NE(longer.Output().find("connect server failed"), std::string::npos);
     EXPECT_EQ(longer.Output().find("client wait 1 sec"), std::string::npos);
 
-    Program second(Log("second"), [] {
+    Program second(root, "second", [] {
         std::vector<std::string> args = {"prog", "x", "-ws"};
         return Init(args) == 0 ? 0 : 1;
     });
@@ -182,7 +134,7 @@ TEST_F(ClientConnectionE2E, WithoutServerInitFailsAtOnceUnlessTheFirstArgumentIs
 }
 
 TEST_F(ClientConnectionE2E, WithWsInitWaitsForTheServerAndConnectsWhenItComes) {
-    Program prog(Log("waiting"), [] {
+    Program prog(root, "waiting", [] {
         std::vector<std::string> args = {"/bin/waiter", "-ws"};
         if (Init(args) != 1 || bWaitForServer != 1) return 10;
         return NC_QueryProgram("waiter") == 1 ? 0 : 11;
@@ -199,7 +151,7 @@ TEST_F(ClientConnectionE2E, AProgramKilledHalfWayThroughARequestLeavesTheServerS
     ASSERT_TRUE(other.Open(server.socketPath()));
     ASSERT_TRUE(other.Register("survivor"));
 
-    Program victim(Log("victim"), [] {
+    Program victim(root, "victim", [] {
         std::vector<std::string> args = {"/opt/apps/victim"};
         if (Init(args) != 1) return 10;
         if (NC_QueryProgram("victim") != 1) return 11;
@@ -222,7 +174,7 @@ TEST_F(ClientConnectionE2E, AProgramKilledHalfWayThroughARequestLeavesTheServerS
     EXPECT_EQ(other.Query("zombie"), 0);
     EXPECT_EQ(other.Query("survivor"), 1);
 
-    Program later(Log("later"), [] {
+    Program later(root, "later", [] {
         std::vector<std::string> args = {"/opt/apps/later"};
         if (Init(args) != 1) return 10;
         return NC_QueryProgram("survivor") == 1 ? 0 : 11;
@@ -234,7 +186,7 @@ TEST_F(ClientConnectionE2E, AServerThatVanishesEndsTheWaitAndSetsQuitProgram) {
     ASSERT_TRUE(server.Start());
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    Program prog(Log("orphan"), [&] {
+    Program prog(root, "orphan", [&] {
         std::vector<std::string> args = {"/opt/apps/orphan"};
         if (Init(args) != 1) return 10;
         if (write(ready[1], "r", 1) != 1) return 11;

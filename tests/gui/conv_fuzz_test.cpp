@@ -137,6 +137,17 @@ void Exercise(const std::string& s) {
     }
 }
 
+// An independent UTF-8 encoder of one BMP code point.
+void AppendUtf8(std::string& out, unsigned cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += {char(0xC0 | cp >> 6), char(0x80 | (cp & 0x3F))};
+    } else {
+        out += {char(0xE0 | cp >> 12), char(0x80 | (cp >> 6 & 0x3F)), char(0x80 | (cp & 0x3F))};
+    }
+}
+
 std::string RandomBytes(std::mt19937& rng, int maxLen, bool highBiased) {
     int n = int(rng() % unsigned(maxLen + 1));
     std::string s(size_t(n), '\0');
@@ -166,16 +177,7 @@ TEST(DecoderFuzz, TruncatedValidTextStaysInBounds) {
         for (int k = 0; k < 12; k++) {
             unsigned cp = rng() % 0x10000;
             if (cp >= 0xD800 && cp < 0xE000) cp = 'x';
-            if (cp < 0x80) {
-                utf8 += char(cp);
-            } else if (cp < 0x800) {
-                utf8 += char(0xC0 | cp >> 6);
-                utf8 += char(0x80 | (cp & 0x3F));
-            } else {
-                utf8 += char(0xE0 | cp >> 12);
-                utf8 += char(0x80 | (cp >> 6 & 0x3F));
-                utf8 += char(0x80 | (cp & 0x3F));
-            }
+            AppendUtf8(utf8, cp);
             if (rng() % 3 == 0) {
                 gb += char('a' + rng() % 26);
             } else {
@@ -201,16 +203,7 @@ TEST(DecoderFuzz, ValidUtf8DecodesExactly) {
             unsigned cp = 1 + rng() % 0xFFFF;
             want += char(cp >> 8);
             want += char(cp & 0xFF);
-            if (cp < 0x80) {
-                utf8 += char(cp);
-            } else if (cp < 0x800) {
-                utf8 += char(0xC0 | cp >> 6);
-                utf8 += char(0x80 | (cp & 0x3F));
-            } else {
-                utf8 += char(0xE0 | cp >> 12);
-                utf8 += char(0x80 | (cp >> 6 & 0x3F));
-                utf8 += char(0x80 | (cp & 0x3F));
-            }
+            AppendUtf8(utf8, cp);
         }
         Block in(utf8), out(2 * utf8.size());
         int len = int(utf8.size());

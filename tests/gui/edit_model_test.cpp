@@ -25,15 +25,7 @@ namespace {
 
 using Units = std::vector<unsigned short>;
 
-struct Env {
-    Env() {
-        text_test::SetTables(true);
-        bHasCharSet = 0;
-        bLabelUtf8 = 0;
-        InitFont();
-    }
-    FakeServer server;
-};
+using Env = TextEnv;
 
 // Key texts: single bytes, a tab, a carriage return, a two-byte character.
 const char* const kKeyTexts[] = {"a", "b", "d", "xy", " ", "\t", "\r", "\xD6\xD0", "q\xB0\xA1z"};

@@ -1,14 +1,20 @@
 // An in-process stand-in for winserver: libgui's connection is one end of a
-// socket pair, the test reads the requests from the other end and can write
-// events back. Messages are parsed with the framing rule only (type in byte
-// 0, total length in bytes 1-3), independently of protocol/.
+// socket pair with large buffers, the test reads the requests from the other
+// end (as messages or as bytes) and can write events back. Messages are
+// parsed with the framing rule only (type in byte 0, total length in bytes
+// 1-3), independently of protocol/.
 #pragma once
 
 #include "egui_conn.h"
 #include "gl_color.h"
+#include "gl_text.h"
+#include "gui/text_tables.h"
+#include "nc_font.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,6 +44,10 @@ public:
         server_ = sv[1];
         fcntl(client_, F_SETFL, fcntl(client_, F_GETFL) | O_NONBLOCK);
         fcntl(server_, F_SETFL, fcntl(server_, F_GETFL) | O_NONBLOCK);
+        int size = 1 << 20;
+        setsockopt(client_, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+        setsockopt(server_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        saved_ = connFd;
         connFd = client_;
         std::memset(gSysInfo, 0, 64);
         Put(gSysInfo + 32, kBase);
@@ -47,14 +57,17 @@ public:
     }
     ~FakeServer() {
         GL_Flush();
-        connFd = -1;
+        connFd = saved_;
         close(client_);
         close(server_);
     }
 
-    // Every complete request sent since the last call (what is still
-    // buffered is written first, unless another thread is the writer).
-    std::vector<Msg> Take(bool flush = true) {
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+
+    // Every byte sent since the last call (what is still buffered is
+    // written first, unless another thread is the writer).
+    std::vector<uint8_t> TakeBytes(bool flush = true) {
         if (flush) GL_Flush();
         uint8_t buf[65536];
         for (;;) {
@@ -62,6 +75,15 @@ public:
             if (n <= 0) break;
             pending_.insert(pending_.end(), buf, buf + n);
         }
+        std::vector<uint8_t> out;
+        out.swap(pending_);
+        return out;
+    }
+
+    // Every complete request sent since the last call.
+    std::vector<Msg> Take(bool flush = true) {
+        std::vector<uint8_t> got = TakeBytes(flush);
+        pending_.swap(got);
         std::vector<Msg> out;
         size_t pos = 0;
         while (pending_.size() - pos >= 4) {
@@ -91,6 +113,27 @@ public:
 
     int serverFd() const { return server_; }
 
+    // Sends bytes as the server would.
+    bool Inject(const std::vector<uint8_t>& b) {
+        size_t done = 0;
+        while (done < b.size()) {
+            ssize_t n = write(server_, b.data() + done, b.size() - done);
+            if (n > 0) {
+                done += size_t(n);
+            } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd p{server_, POLLOUT, 0};
+                poll(&p, 1, 1000);
+            } else {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The server side stops sending: the library reads end of file, while
+    // what it writes still arrives (so no SIGPIPE).
+    void StopSending() { shutdown(server_, SHUT_WR); }
+
     static void Put(uint8_t* p, uint32_t v) {
         p[0] = uint8_t(v);
         p[1] = uint8_t(v >> 8);
@@ -99,7 +142,7 @@ public:
     }
 
 private:
-    int client_ = -1, server_ = -1;
+    int client_ = -1, server_ = -1, saved_ = -1;
     std::vector<uint8_t> pending_;
 };
 
@@ -113,3 +156,15 @@ inline std::vector<uint8_t> MakeEvent(unsigned type, unsigned length,
         FakeServer::Put(ev.data() + w.first, w.second);
     return ev;
 }
+
+// A fake server with the metric tables of known widths (text_tables.h) in
+// scalable mode, the charset and label flags cleared and the fonts set up.
+struct TextEnv {
+    TextEnv() {
+        text_test::SetTables(true);
+        bHasCharSet = 0;
+        bLabelUtf8 = 0;
+        InitFont();
+    }
+    FakeServer server;
+};

@@ -65,43 +65,30 @@ protected:
     }
 };
 
-TEST_F(Lang, WithoutALanguageFileTextIsReturnedAsItIs) {
+TEST_F(Lang, WithoutAUsableLanguageFileOrTableTextIsReturnedAsItIs) {
     EXPECT_EQ(lang_init, 1);
-    EXPECT_STREQ(langinfo_fname, "english");
-    char text[] = "Open";
-    char section[] = "";
+    char text[] = "Open", section[] = "";
     EXPECT_EQ(getTransstr(text, section), text);
     EXPECT_EQ(getTransstr(text, nullptr), text);
     EXPECT_EQ(getTransstr(nullptr, section), nullptr);
     EXPECT_EQ(getCurrLang(), nullptr);
-    EXPECT_EQ(pFirstSection, nullptr);
 
-    // A file with nothing usable in it: still english.
-    Write("/home/lang.txt", "# comment only\n\n  \t\r\n");
-    SwitchLang();
-    EXPECT_STREQ(langinfo_fname, "english");
-    EXPECT_EQ(getCurrLang(), nullptr);
-    EXPECT_EQ(getTransstr(text, section), text);
-}
-
-TEST_F(Lang, ALanguageWithoutATableLoadsNothing) {
+    // Nothing usable in the file; a language without a table; "english",
+    // which never loads a table even when one exists.
+    Write(TableFile("english"), "Open=Ouvrir\n");
+    for (const char* file : {"# comment only\n\n  \t\r\n", "#comment\n\n   \t\nklingon \t\r\nfrench\n", "english\n"}) {
+        SCOPED_TRACE(file);
+        Write("/home/lang.txt", file);
+        SwitchLang();
+        EXPECT_STREQ(langinfo_fname, "english");
+        EXPECT_EQ(pFirstSection, nullptr);
+        EXPECT_EQ(T("Open", ""), "<untranslated>");
+    }
     Write("/home/lang.txt", "#comment\n\n   \t\nklingon \t\r\nfrench\n");
     char* name = getCurrLang();
     ASSERT_NE(name, nullptr);
     EXPECT_STREQ(name, "klingon");
     GL_free(name);
-    SwitchLang();
-    EXPECT_STREQ(langinfo_fname, "english");
-    EXPECT_EQ(pFirstSection, nullptr);
-    EXPECT_EQ(T("Open", ""), "<untranslated>");
-
-    // "english" itself never loads a table, even when one exists.
-    Write(TableFile("english"), "Open=Ouvrir\n");
-    Write("/home/lang.txt", "english\n");
-    SwitchLang();
-    EXPECT_STREQ(langinfo_fname, "english");
-    EXPECT_EQ(pFirstSection, nullptr);
-    EXPECT_EQ(T("Open", ""), "<untranslated>");
     Remove(TableFile("english"));
 }
 
@@ -134,26 +121,22 @@ TEST_F(Lang, TableLinesFollowTheSectionAndKeyRules) {
     EXPECT_STREQ(langinfo_fname, "french");
     EXPECT_EQ(SectionNames(), (std::vector<std::string>{"public", "menu", "dialog", "ab"}));
 
-    // Items before any header are in "public", the first section.
-    EXPECT_EQ(T("Open", ""), "Ouvrir");
-    EXPECT_EQ(T("Open", nullptr), "Ouvrir");
-    EXPECT_EQ(T("Open", "public"), "Ouvrir");
-    EXPECT_EQ(T("Close", ""), "Fermer");
-    EXPECT_EQ(T("File", "menu"), "Fichier");
-    EXPECT_EQ(T("File", ""), "<untranslated>");
-    // "[x]" is too short to be a header: its items stay in "menu".
-    EXPECT_EQ(T("Edit", "menu"), "Editer");
-    EXPECT_EQ(T("Edit", "x"), "<untranslated>");
-    EXPECT_EQ(T("a", "menu"), "b=c");
-    EXPECT_EQ(T("Quit", "menu"), "Quitter");
-    EXPECT_EQ(T("OK", "dialog"), "D'accord");
-    // A repeated header does not switch back: these went to "dialog".
-    EXPECT_EQ(T("Help", "dialog"), "Aide");
-    EXPECT_EQ(T("Help", "menu"), "<untranslated>");
-    EXPECT_EQ(T("Open", "dialog"), "Ouvrir dans le dialogue");
-    EXPECT_EQ(T("k", "ab"), " v");
-    EXPECT_EQ(T("Open", "nosuch"), "<untranslated>");
-    EXPECT_EQ(T("open", ""), "<untranslated>");
+    // Items before any header are in "public", the first section; "[x]" is
+    // too short to be a header (its items stay in "menu"); a repeated header
+    // does not switch back (its items went to "dialog").
+    const char* const cases[][3] = {
+        {"Open", "", "Ouvrir"},       {"Open", nullptr, "Ouvrir"},
+        {"Open", "public", "Ouvrir"}, {"Close", "", "Fermer"},
+        {"File", "menu", "Fichier"},  {"File", "", nullptr},
+        {"Edit", "menu", "Editer"},   {"Edit", "x", nullptr},
+        {"a", "menu", "b=c"},         {"Quit", "menu", "Quitter"},
+        {"OK", "dialog", "D'accord"}, {"Help", "dialog", "Aide"},
+        {"Help", "menu", nullptr},    {"k", "ab", " v"},
+        {"Open", "nosuch", nullptr},  {"Open", "dialog", "Ouvrir dans le dialogue"},
+        {"open", "", nullptr},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(T(c[0], c[1]), c[2] ? c[2] : "<untranslated>") << c[0] << " in " << (c[1] ? c[1] : "(null)");
 
     // "=x", "a=", "noequal" and comments stored nothing.
     ZPSList* menu = FindSection(const_cast<char*>("menu"), 0);

@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -126,44 +123,6 @@ TEST(PixelRows, OneMessagePerRowEachCarryingItsRowBytes) {
     std::vector<unsigned char> wide(131072 - 28, 1);
     EXPECT_EQ(NC_UpdatePixmap(PM, wide.data(), 0, 0, int(wide.size()), 1, 8), 131072);
     EXPECT_EQ(cap.Take().size(), 131072u);
-}
-
-TEST(PixelRows, AnImageLargerThanTheSocketTakesArrivesWhole) {
-    // A socket that takes a few kilobytes at a time, drained by a thread:
-    // the gathered writes are cut anywhere, in headers and in rows.
-    int fds[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    int small = 4096;
-    setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
-    setsockopt(fds[1], SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-    Bytes received;
-    std::thread reader([&] {
-        unsigned char buf[1000];
-        ssize_t n;
-        while ((n = read(fds[1], buf, sizeof buf)) > 0)
-            received.insert(received.end(), buf, buf + n);
-    });
-    const int w = 3001, rows = 700;
-    std::vector<unsigned char> image(size_t(w) * rows);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = uint8_t(i * 13 + i / 251);
-    const int saved = connFd;
-    connFd = fds[0];
-    int n = NC_UpdatePixmap(PM, image.data(), 0, 0, w, rows, 8);
-    GL_Flush(); // the last rows may still be buffered
-    connFd = saved;
-    close(fds[0]);
-    reader.join();
-    close(fds[1]);
-    EXPECT_EQ(n, rows * (28 + w));
-    Bytes expected;
-    for (int r = 0; r < rows; ++r) {
-        Bytes m = Msg(12).u32(PM).u32(0).s32(r).s32(w).s32(1).s32(8).bytes(&image[size_t(r) * w], w).done();
-        expected.insert(expected.end(), m.begin(), m.end());
-    }
-    ASSERT_EQ(received.size(), expected.size());
-    EXPECT_TRUE(received == expected);
 }
 
 TEST(PixelFiles, PathsOf128CharactersOrMoreAreRefused) {

@@ -188,11 +188,9 @@ TEST(Scroll, StepsPagesAndClicksChangeTheValueInTheirDirectionsAndClampAtTheEnds
     GL_Scroll bar(nullptr, "bar", 0, 0, 16, 232, 10, 0, 1);
     ValueLog log;
     bar.AddCallback(&log, "Value!", nullptr);
-    EXPECT_EQ(bar.GetMin(), 0) << "a reversed range is swapped";
-    EXPECT_EQ(bar.GetMax(), 10);
-    EXPECT_STREQ(bar.GetClassName(), "GL_Scroll");
-    EXPECT_EQ(bar.thumbLen, 100);
-    EXPECT_EQ(bar.thumbPos, 16);
+    EXPECT_EQ((std::vector<int>{bar.GetMin(), bar.GetMax(), bar.thumbLen, bar.thumbPos}),
+              (std::vector<int>{0, 10, 100, 16}))
+        << "a reversed range is swapped";
 
     ASSERT_EQ(bar.SetValue(5), 0);
     EXPECT_EQ(bar.thumbPos, 16 + 5 * 100 / 10);
@@ -341,9 +339,6 @@ TEST(Slider, OnlyAPressOnTheThumbDragsItAndTheValueFollowsThePointer) {
     GL_Slider s(nullptr, "s", 0, 0, 109, 21, 99, 0, 0);
     ValueLog log;
     s.AddCallback(&log, "Value!", nullptr);
-    EXPECT_EQ(s.GetMin(), 0);
-    EXPECT_EQ(s.GetMax(), 99);
-    EXPECT_STREQ(s.GetClassName(), "GL_Slider");
     EXPECT_EQ(s.SetValue(49), 0);
     EXPECT_EQ(s.thumbPos, 49);
     EXPECT_EQ(s.MouseDown(48, 10, 1), -1) << "before the thumb";
@@ -373,11 +368,9 @@ TEST(Slider, OnlyAPressOnTheThumbDragsItAndTheValueFollowsThePointer) {
 TEST(ProgressBar, TicksAdvanceAndLoopTextFollowsTheModeAndMaxZeroDividesNothing) {
     FakeServer server;
     GL_ProgressBar bar(nullptr, "p", 0, 0, 204, 30, 25, 100, 40, 0);
-    EXPECT_STREQ(bar.GetClassName(), "GL_ProgressBar");
     ASSERT_NE(bar.GetTimer(), nullptr);
     EXPECT_TRUE(bar.GetTimer()->IsRunning());
     EXPECT_EQ(bar.GetTimer()->intervalUSec, 450000u);
-    EXPECT_EQ(bar.GetBackColor(), iBlackS);
     char text[kProgressTextSize];
     bar.GetDisplayText(text);
     EXPECT_STREQ(text, "40%");
@@ -445,15 +438,10 @@ TEST(Spin, ArrowsStepWrapOrStopAtTheEndsAndTheEditShowsTheValue) {
     GL_Spin spin(nullptr, "spin", 0, 0, 80, 30, 10, 0, 25, 0);
     ValueLog log;
     spin.AddCallback(&log, "Value!", nullptr);
-    EXPECT_STREQ(spin.GetClassName(), "GL_Spin");
-    EXPECT_EQ(spin.GetMin(), 0);
     EXPECT_EQ(spin.GetValue(), 10) << "clamped into the swapped range";
     ASSERT_NE(spin.GetEdit(), nullptr);
     EXPECT_STREQ(spin.GetEdit()->GetName(), "pinedit");
-    EXPECT_EQ(spin.GetEdit()->GetWidth(), 64);
-    EXPECT_EQ(spin.GetEdit()->GetHeight(), 30);
-    EXPECT_EQ(spin.GetEdit()->GetForeColor(), GL_RGB2Pixel(0, 0, 145));
-    EXPECT_EQ(spin.GetEdit()->GetBackColor(), GL_RGB2Pixel(0, 145, 0));
+    EXPECT_EQ(std::make_pair(spin.GetEdit()->GetWidth(), spin.GetEdit()->GetHeight()), std::make_pair(64, 30));
     EXPECT_STREQ(spin.GetEdit()->GetText(), "10");
 
     EXPECT_EQ(spin.MouseDown(30, 5, 1), -1) << "the edit's part";

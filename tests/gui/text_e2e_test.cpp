@@ -14,11 +14,9 @@
 #include <string>
 
 #include "egui.h"
-#include "harness/eink_root.h"
+#include "harness/client_process.h"
 #include "harness/fonts.h"
-#include "harness/keys.h"
 #include "harness/panel.h"
-#include "harness/server_process.h"
 
 using namespace testing_eink;
 
@@ -32,15 +30,9 @@ TEST(TextE2E, MixedLatinAndCjkTextEndsWhereItWasMeasuredAt16And24Pixels) {
     signal(SIGPIPE, SIG_IGN);
     EinkRoot root;
     WriteFontLists(root, {kWqyMicroHei}, kWqyMicroHei);
-    MakeEventFifos(root);
-    InstallFakeMainClient(root);
     ServerProcess server(root);
-    ASSERT_TRUE(server.Start()) << server.Output();
     EventDevice event0(root, 0);
-    ASSERT_TRUE(event0.Open());
-    ASSERT_TRUE(event0.Hold(32, 3));
-    ASSERT_TRUE(event0.Release(32));
-    ASSERT_TRUE(server.WaitForOutput("lock old system2", 3000)) << server.Output();
+    ASSERT_TRUE(StartLockedServer(server, event0, root));
 
     setenv("EINK_ROOT", root.dir().c_str(), 1);
     ASSERT_GE(OpenConnection(), 0);

@@ -1,7 +1,8 @@
 // Timers: ordering of due items, repeating intervals, stops from inside a
-// pass, identifier reuse and the time arithmetic.
+// pass, the identifier map and the time arithmetic.
 #include "eventloop.h"
 #include "gl_timeout.h"
+#include "runtime/timeout_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -50,80 +51,53 @@ GL_TimeItem* ItemAt(long sec, long usec, GL_Timeout* owner) {
 
 } // namespace
 
-TEST(Timeout, ItemsWithTheSameDueTimeFireInReverseOrderOfInsertion) {
+TEST(Timeout, DueItemsFireInTimeOrderAndTheSameDueTimeInReverseOrderOfInsertion) {
     InitTimeout();
     Listener l("l");
-    NamedTimeout a("a", 1, 0, 0), b("b", 1, 0, 0), c("c", 1, 0, 0);
-    for (GL_Timeout* t : {static_cast<GL_Timeout*>(&a), static_cast<GL_Timeout*>(&b), static_cast<GL_Timeout*>(&c)})
+    NamedTimeout a("a", 1, 0, 0), b("b", 1, 0, 0), c("c", 1, 0, 0), d("d", 1, 0, 0);
+    for (GL_Timeout* t : std::vector<GL_Timeout*>{&a, &b, &c, &d})
         t->AddCallback(&l, "Timeout!", nullptr);
     long now, nowUs;
     GL_GetNowTime(&now, &nowUs);
-    // All due one second ago, except c which is due later than a and b.
+    // All overdue: d a second earlier than a and b, c a microsecond later.
     AddTimeItem(ItemAt(now - 1, 500, &a));
     AddTimeItem(ItemAt(now - 1, 500, &b));
     AddTimeItem(ItemAt(now - 1, 501, &c));
+    AddTimeItem(ItemAt(now - 2, 900, &d));
     gFired.clear();
     TimeoutLoop();
-    EXPECT_EQ(gFired, (std::vector<std::string>{"b Timeout!", "a Timeout!", "c Timeout!"}));
+    EXPECT_EQ(gFired, (std::vector<std::string>{"d Timeout!", "b Timeout!", "a Timeout!", "c Timeout!"}));
     EXPECT_EQ(pTimeItemList->count, 0) << "fired one-shot items are not put back";
 }
 
-TEST(Timeout, IsLessThanTimeIncludesEqualTimes) {
-    GL_TimeItem x{1, 10, 5, 0, 0, 0, nullptr}, y{2, 10, 5, 0, 0, 0, nullptr}, z{3, 11, 0, 0, 0, 0, nullptr};
-    EXPECT_EQ(IsLessThanTime(&x, &y), 1);
-    EXPECT_EQ(IsLessThanTime(&y, &x), 1);
-    EXPECT_EQ(IsLessThanTime(&x, &z), 1);
-    EXPECT_EQ(IsLessThanTime(&z, &x), 0);
-}
-
-TEST(Timeout, ACallbackThatStopsAnotherDueTimerPreventsItsTimeout) {
+TEST(Timeout, CallbacksThatStopOrDeleteAnotherDueTimerPreventItsTimeout) {
     InitTimeout();
     Listener l("l");
-    NamedTimeout first("first", 0, 1000, 0), second("second", 0, 2000, 0);
-    first.AddCallback(&l, "Timeout!", nullptr);
-    second.AddCallback(&l, "Timeout!", nullptr);
+    NamedTimeout first("first", 0, 1000, 1), stopped("stopped", 0, 2000, 0);
+    auto* victim = new NamedTimeout("victim", 0, 2000, 1);
+    for (GL_Timeout* t : std::vector<GL_Timeout*>{&first, &stopped, victim}) {
+        t->AddCallback(&l, "Timeout!", nullptr);
+        t->Run();
+    }
     l.onCall = [&](GL_Object* sender) {
-        if (sender == &first) second.Stop();
+        if (sender != &first) return;
+        stopped.Stop();
+        delete victim;
+        victim = nullptr;
     };
-    first.Run();
-    second.Run();
-    EXPECT_TRUE(first.IsRunning());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // both are due now
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // all are due now
     gFired.clear();
     TimeoutLoop();
     EXPECT_EQ(gFired, (std::vector<std::string>{"first Timeout!"}));
-    EXPECT_FALSE(second.IsRunning());
-    EXPECT_TRUE(first.IsRunning()) << "a fired one-shot timer stays running until Stop";
+    EXPECT_FALSE(stopped.IsRunning());
+    EXPECT_EQ(pTimeItemList->count, 1) << "only the repeating first is left";
     EXPECT_EQ(first.Stop(), 0);
     EXPECT_EQ(first.Stop(), -1);
     EXPECT_EQ(first.GetId(), -1);
-}
-
-TEST(Timeout, ATimerDeletedByAnEarlierCallbackOfThePassDoesNotFire) {
-    InitTimeout();
-    Listener l("l");
-    auto* victim = new NamedTimeout("victim", 0, 2000, 1);
-    NamedTimeout killer("killer", 0, 1000, 1);
-    killer.AddCallback(&l, "Timeout!", nullptr);
-    victim->AddCallback(&l, "Timeout!", nullptr);
-    l.onCall = [&](GL_Object* sender) {
-        if (sender == &killer && victim) {
-            delete victim;
-            victim = nullptr;
-        }
-    };
-    killer.Run();
-    victim->Run();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    gFired.clear();
-    TimeoutLoop();
-    EXPECT_EQ(gFired, (std::vector<std::string>{"killer Timeout!"}));
-    EXPECT_EQ(pTimeItemList->count, 1) << "only the repeating killer is left";
-    killer.Stop();
     EXPECT_EQ(pTimeItemList->count, 0);
 }
 
-TEST(Timeout, RepeatingHalfSecondTimerFiresAboutEvery500MsAndSameIntervalDoesNotShiftIt) {
+TEST(Timeout, RepeatingHalfSecondTimerFiresAboutEvery500MsAndSetTimeRestartsOnlyOnAChange) {
     InitTimeout();
     NamedTimeout t("t", 0, 500000, 1);
     std::vector<unsigned long> times;
@@ -133,12 +107,12 @@ TEST(Timeout, RepeatingHalfSecondTimerFiresAboutEvery500MsAndSameIntervalDoesNot
     unsigned long start = GL_GetNowTime(nullptr, nullptr);
     t.Run();
     int id = t.GetId();
-    long dueSec = static_cast<GL_TimeItem*>(pTimeItemList->first->data)->dueSec;
-    long dueUSec = static_cast<GL_TimeItem*>(pTimeItemList->first->data)->dueUSec;
+    auto* item = static_cast<GL_TimeItem*>(pTimeItemList->first->data);
+    const long dueSec = item->dueSec, dueUSec = item->dueUSec;
     EXPECT_EQ(t.SetTime(0, 500000), -1);
     EXPECT_EQ(t.GetId(), id) << "not restarted";
-    EXPECT_EQ(static_cast<GL_TimeItem*>(pTimeItemList->first->data)->dueSec, dueSec);
-    EXPECT_EQ(static_cast<GL_TimeItem*>(pTimeItemList->first->data)->dueUSec, dueUSec) << "not shifted";
+    item = static_cast<GL_TimeItem*>(pTimeItemList->first->data);
+    EXPECT_EQ(std::make_pair(item->dueSec, item->dueUSec), std::make_pair(dueSec, dueUSec)) << "not shifted";
 
     // Drive the timers as the loop does, with a 10 ms tick.
     while (times.size() < 3 && GL_GetNowTime(nullptr, nullptr) - start < 3000) {
@@ -149,136 +123,133 @@ TEST(Timeout, RepeatingHalfSecondTimerFiresAboutEvery500MsAndSameIntervalDoesNot
     EXPECT_NEAR(double(times[0] - start), 500, 150);
     EXPECT_NEAR(double(times[1] - times[0]), 500, 150);
     EXPECT_NEAR(double(times[2] - times[1]), 500, 150);
-    t.Stop();
-}
 
-TEST(Timeout, SetTimeRestartsARunningTimerAndZeroIntervalStopsRepeating) {
-    InitTimeout();
-    NamedTimeout t("t", 1, 0, 1);
-    EXPECT_EQ(t.flags & GL_Timeout::kRepeat, GL_Timeout::kRepeat);
-    t.Run();
-    int oldId = t.GetId();
     EXPECT_EQ(t.SetTime(2, 0), 0);
     EXPECT_TRUE(t.IsRunning());
-    EXPECT_NE(t.GetId(), oldId) << "restarted with a new identifier";
-    EXPECT_EQ(t.intervalSec, 2u);
+    EXPECT_NE(t.GetId(), id) << "restarted with a new identifier";
     EXPECT_EQ(t.SetTime(0, 0), 0);
-    EXPECT_EQ(t.flags & GL_Timeout::kRepeat, 0);
+    EXPECT_EQ(t.flags & GL_Timeout::kRepeat, 0) << "interval 0 does not repeat";
     t.Stop();
-
-    NamedTimeout zero("zero", 0, 0, 1);
-    EXPECT_EQ(zero.flags & GL_Timeout::kRepeat, 0) << "a repeating timer of interval 0 does not repeat";
-    NamedTimeout carried("carried", 1, 2500000, 0);
-    EXPECT_EQ(carried.intervalSec, 3u);
-    EXPECT_EQ(carried.intervalUSec, 500000u);
+    NamedTimeout zero("zero", 0, 0, 1), carried("carried", 1, 2500000, 0);
+    EXPECT_EQ(zero.flags & GL_Timeout::kRepeat, 0);
+    EXPECT_EQ(std::make_pair(carried.intervalSec, carried.intervalUSec), std::make_pair(3u, 500000u));
 }
 
-TEST(Timeout, NearestTimerReportsTheDelayUntilItIsDue) {
+TEST(Timeout, NearestTimerReportsTheDelayAndTheLongestIntervalsNeverWrapIntoThePast) {
     InitTimeout();
     DestroyTimeout();
     long s = -1, us = -1;
     EXPECT_EQ(GetTimeoutNearest(&s, &us), 0);
-    EXPECT_EQ(s, 0);
-    EXPECT_EQ(us, 0);
+    EXPECT_EQ(std::make_pair(s, us), std::make_pair(0L, 0L));
     NamedTimeout t("t", 2, 300000, 0);
     t.Run();
     EXPECT_EQ(GetTimeoutNearest(&s, &us), 1);
-    long total = s * 1000000 + us;
-    EXPECT_LE(total, 2300000);
-    EXPECT_GT(total, 2200000);
+    EXPECT_LE(s * 1000000 + us, 2300000);
+    EXPECT_GT(s * 1000000 + us, 2200000);
     EXPECT_LT(us, 1000000);
     t.Stop();
-    // Overdue: nothing to wait for.
     NamedTimeout late("late", 0, 1000, 0);
     late.Run();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(GetTimeoutNearest(&s, &us), 0);
+    EXPECT_EQ(GetTimeoutNearest(&s, &us), 0) << "overdue: nothing to wait for";
     late.Stop();
-}
 
-TEST(Timeout, TheLongestIntervalsAndTimeDifferencesNeverWrapIntoThePast) {
-    // A long has 32 bits on the device: a due time or a difference past its
-    // range must stop at the limit instead of wrapping to a time gone by.
-    InitTimeout();
+    // A long has 32 bits on the device: a due time past its range must stop
+    // at the limit instead of wrapping to a time gone by.
     Listener l("l");
     NamedTimeout longest("longest", INT_MAX, INT_MAX, 1);
-    EXPECT_EQ(longest.intervalSec, unsigned(INT_MAX));
-    EXPECT_EQ(longest.intervalUSec, 999999u);
+    EXPECT_EQ(std::make_pair(longest.intervalSec, longest.intervalUSec), std::make_pair(unsigned(INT_MAX), 999999u));
     longest.AddCallback(&l, "Timeout!", nullptr);
     ASSERT_EQ(longest.Run(), 0);
     gFired.clear();
     TimeoutLoop();
     EXPECT_TRUE(gFired.empty()) << "a timer 68 years away fired at once";
-    long s = 0, us = 0;
     EXPECT_EQ(GetTimeoutNearest(&s, &us), 1);
     EXPECT_GT(s, 2000000000L);
     longest.Stop();
-
-    // 35 days apart: 3024000000 ms, more than a 32-bit long holds.
-    timeval later{35 * 24 * 3600, 0}, earlier{0, 0};
-    unsigned char negative = 0;
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), long(std::min(3024000000LL, (long long)LONG_MAX)));
-    EXPECT_EQ(negative, 0);
 }
 
-TEST(Timeout, IdentifiersAreReusedAfterFreeTimeoutId) {
+TEST(Timeout, IdentifiersComeFromOneWithOneReservedAheadAndFreedOnesComeBack) {
+    gui::TimeoutIdMap ids;
+    EXPECT_EQ(ids.ReservedBit(), -1);
+    EXPECT_EQ(ids.Get(), 1);
+    EXPECT_EQ(ids.ReservedBit(), 1) << "bit 1 is kept for the next call";
+    EXPECT_EQ(ids.Get(), 2);
+    EXPECT_EQ(ids.Get(), 3);
+    EXPECT_EQ(ids.CountInUse(), 4);
+    EXPECT_FALSE(ids.InUse(4)) << "the reserved identifier was never handed out";
+    for (int bad : {0, -3, ids.Capacity() + 1, 7, 4})
+        EXPECT_EQ(ids.Free(bad), -1) << bad;
+    EXPECT_EQ(ids.Free(2), 0);
+    EXPECT_EQ(ids.Free(2), -1) << "already free";
+    // The reserved 4 goes out first; the next search from 4 lowered to 0
+    // finds the freed 2.
+    EXPECT_EQ(ids.Get(), 4);
+    EXPECT_EQ(ids.Get(), 2);
+    EXPECT_EQ(ids.Get(), 5);
+    // A fresh map grows by 32 when fewer than 32 are free.
+    gui::TimeoutIdMap fresh;
+    EXPECT_EQ(fresh.Capacity(), 1024);
+    for (int i = 1; i <= 2000; ++i)
+        ASSERT_EQ(fresh.Get(), i);
+    EXPECT_GE(fresh.Capacity() - fresh.CountInUse(), 31);
+    EXPECT_EQ((fresh.Capacity() - 1024) % 32, 0);
+    EXPECT_LT(fresh.Capacity(), 2000 + 64 + 32);
+
+    // The library's own map behind GetNewTimeoutId and FreeTimeoutId.
     InitTimeout();
-    // An identifier in the middle of a byte of the map, so that the search
-    // after the next one starts below it. (The exact order is checked on a
-    // fresh map in the identifier-map tests.)
     int b = GetNewTimeoutId();
-    while (b % 8 != 6)
+    while (b % 8 != 6) // a freed identifier below the reserved one in its byte
         b = GetNewTimeoutId();
     EXPECT_EQ(FreeTimeoutId(b), 0);
-    EXPECT_EQ(FreeTimeoutId(b), -1) << "already free";
-    EXPECT_EQ(FreeTimeoutId(0), -1);
-    EXPECT_EQ(GetNewTimeoutId(), b + 1) << "the identifier reserved ahead goes first";
-    std::vector<int> next;
-    for (int i = 0; i < 8; ++i)
-        next.push_back(GetNewTimeoutId());
-    EXPECT_NE(std::find(next.begin(), next.end(), b), next.end()) << "the freed identifier comes back";
+    EXPECT_EQ(FreeTimeoutId(b), -1);
+    EXPECT_EQ(GetNewTimeoutId(), b + 1);
+    EXPECT_EQ(GetNewTimeoutId(), b);
 }
 
-TEST(TimeDiff, CalcTimeDiffMSTruncatesMicrosecondsFirst) {
-    unsigned char negative = 0;
-    timeval later{1, 500}, earlier{1, 900};
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), 0);
-    EXPECT_EQ(negative, 0) << "both truncate to 0 ms: not negative";
-
-    later = {5, 250000};
-    earlier = {3, 900000};
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), 1350);
-    EXPECT_EQ(negative, 0);
-
-    later = {3, 100000};
-    earlier = {3, 200000};
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), 0);
-    EXPECT_EQ(negative, 1);
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, nullptr), 0) << "the flag is optional";
-
-    // A microsecond field of a second or more is carried into the record.
-    negative = 0;
-    later = {2, 1500000};
-    earlier = {3, 0};
-    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), 500);
-    EXPECT_EQ(later.tv_sec, 3);
-    EXPECT_EQ(later.tv_usec, 500000);
-    EXPECT_EQ(negative, 0);
-}
-
-TEST(TimeDiff, CheckTimeCarriesWholeSeconds) {
-    long s = 1, us = 2345678;
-    GL_CheckTime(&s, &us);
-    EXPECT_EQ(s, 3);
-    EXPECT_EQ(us, 345678);
-    s = 1;
-    us = 999999;
-    GL_CheckTime(&s, &us);
-    EXPECT_EQ(s, 1);
-    EXPECT_EQ(us, 999999);
+TEST(Timeout, TimeArithmeticTruncatesCarriesOnlyAboveOneSecondAndSaturates) {
+    // GL_CheckTime carries only microsecond counts above 1000000.
+    const long check[][4] = {{1, 2345678, 3, 345678},
+                             {1, 999999, 1, 999999},
+                             {1, 1000000, 1, 1000000},
+                             {1, 1000001, 2, 1},
+                             {0, 3000000, 3, 0}};
+    for (auto& c : check) {
+        long s = c[0], us = c[1];
+        GL_CheckTime(&s, &us);
+        EXPECT_EQ(std::make_pair(s, us), std::make_pair(c[2], c[3])) << c[0] << "," << c[1];
+    }
     long sec, usec;
     unsigned long ms = GL_GetNowTime(&sec, &usec);
     EXPECT_EQ(ms, static_cast<unsigned long>(sec) * 1000 + static_cast<unsigned long>(usec) / 1000);
+
+    // CalcTimeDiffMS truncates to milliseconds first and carries only counts
+    // above 1000 ms into the later record.
+    struct Case {
+        timeval later, earlier;
+        long ms;
+        int negative;
+        timeval laterAfter;
+    } const cases[] = {
+        {{1, 500}, {1, 900}, 0, 0, {1, 500}},             // both 0 ms: not negative
+        {{5, 250000}, {3, 900000}, 1350, 0, {5, 250000}}, //
+        {{3, 100000}, {3, 200000}, 0, 1, {3, 100000}},    //
+        {{2, 1500000}, {3, 0}, 500, 0, {3, 500000}},      // carried
+        {{1, 1000000}, {2, 0}, 0, 1, {1, 1000000}},       // exactly 1000 ms: not carried
+        {{1, 1001000}, {2, 0}, 1, 0, {2, 1000}},          //
+        {{5, 1000000}, {5, 0}, 1000, 0, {5, 1000000}},    //
+        {{35 * 24 * 3600, 0}, {0, 0}, long(std::min(3024000000LL, (long long)LONG_MAX)), 0, {35 * 24 * 3600, 0}},
+    };
+    for (const Case& c : cases) {
+        timeval later = c.later, earlier = c.earlier;
+        unsigned char negative = 0;
+        EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, &negative), c.ms) << c.later.tv_sec << "," << c.later.tv_usec;
+        EXPECT_EQ(negative, c.negative) << c.later.tv_sec << "," << c.later.tv_usec;
+        EXPECT_EQ(std::make_pair(later.tv_sec, later.tv_usec),
+                  std::make_pair(c.laterAfter.tv_sec, c.laterAfter.tv_usec));
+    }
+    timeval later{3, 100000}, earlier{3, 200000};
+    EXPECT_EQ(CalcTimeDiffMS(&later, &earlier, nullptr), 0) << "the flag is optional";
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -43,15 +44,21 @@ TEST(Util, MemoryAndStringHelpers) {
     GL_free(c);
     EXPECT_EQ(GL_CopyString(nullptr), nullptr);
 
-    EXPECT_EQ(GL_strlen(nullptr), 0);
-    EXPECT_EQ(GL_strlen(""), 0);
+    int a = 1, b = 2;
+    double x = 1.5, y = -2.25;
+    GL_SwapInt(&a, &b);
+    GL_SwapDouble(&x, &y);
+    EXPECT_EQ(std::make_tuple(a, b, x, y), std::make_tuple(2, 1, -2.25, 1.5));
+    EXPECT_EQ(GL_strlen(nullptr) + GL_strlen(""), 0);
     EXPECT_EQ(GL_strlen("abcd"), 4);
-    EXPECT_EQ(GL_strcmp(nullptr, nullptr), 0);
-    EXPECT_EQ(GL_strcmp(nullptr, "a"), -1);
-    EXPECT_EQ(GL_strcmp("a", nullptr), 1);
-    EXPECT_EQ(GL_strcmp("a", "a"), 0);
-    EXPECT_LT(GL_strcmp("a", "b"), 0);
-    EXPECT_GT(GL_strcmp("b", "a"), 0);
+    // Null sorts before any text; the sign of the rest is strcmp's.
+    const char* const pairs[][2] = {{nullptr, nullptr}, {nullptr, "a"}, {"a", nullptr},
+                                    {"a", "a"},         {"a", "b"},     {"b", "a"}};
+    const int signs[] = {0, -1, 1, 0, -1, 1};
+    for (int i = 0; i < 6; ++i) {
+        int r = GL_strcmp(pairs[i][0], pairs[i][1]);
+        EXPECT_EQ((r > 0) - (r < 0), signs[i]) << i;
+    }
 
     for (long v : {0L, -5L, 1234567L, LONG_MIN, LONG_MAX}) {
         char* s = GL_itoa(v);
@@ -59,15 +66,6 @@ TEST(Util, MemoryAndStringHelpers) {
         EXPECT_EQ(std::string(s), std::to_string(v));
         GL_free(s);
     }
-
-    int a = 1, b = 2;
-    GL_SwapInt(&a, &b);
-    EXPECT_EQ(a, 2);
-    EXPECT_EQ(b, 1);
-    double x = 1.5, y = -2.25;
-    GL_SwapDouble(&x, &y);
-    EXPECT_EQ(x, -2.25);
-    EXPECT_EQ(y, 1.5);
 }
 
 TEST(Util, ReadFileReadsWholeFilesAndRefusesTheRest) {
