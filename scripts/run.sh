@@ -46,4 +46,3 @@ bash examples/gallery/run_gallery.sh "$build/winserver" out/examples/gallery/gal
 
 # --- 4. the starter program of the guide ---------------------------------------
 bash examples/starter/run_starter.sh "$build/winserver" out/examples/starter/starter out/starter
-echo "starter picture: out/starter/starter.png"
