@@ -4,13 +4,10 @@
 #include <cstring>
 #include <new>
 
-GL_List::GL_List() : head(nullptr), tail(nullptr), count(0) {}
+namespace {
 
-GL_List::~GL_List() { ClearAll(); }
-
-GL_ListData* GL_List::AddTail(void* data, long value) {
-    GL_ListData* node = new (std::nothrow) GL_ListData{data, value, tail, nullptr};
-    if (!node) return nullptr;
+// The two lists differ only in their nodes: linking and walking are shared.
+template <class Node> Node* Append(Node* node, Node*& head, Node*& tail, int& count) {
     if (tail)
         tail->next = node;
     else
@@ -20,13 +17,27 @@ GL_ListData* GL_List::AddTail(void* data, long value) {
     return node;
 }
 
-GL_ListData* GL_List::GetAt(int index) const {
+template <class Node> Node* At(Node* head, int count, int index) {
     if (index < 0 || index >= count) return nullptr;
-    GL_ListData* n = head;
+    Node* n = head;
     while (index-- > 0)
         n = n->next;
     return n;
 }
+
+} // namespace
+
+GL_List::GL_List() : head(nullptr), tail(nullptr), count(0) {}
+
+GL_List::~GL_List() { ClearAll(); }
+
+GL_ListData* GL_List::AddTail(void* data, long value) {
+    GL_ListData* node = new (std::nothrow) GL_ListData{data, value, tail, nullptr};
+    if (!node) return nullptr;
+    return Append(node, head, tail, count);
+}
+
+GL_ListData* GL_List::GetAt(int index) const { return At(head, count, index); }
 
 void GL_List::ClearAll() {
     while (head) {
@@ -55,22 +66,10 @@ GL_DListData* GL_DList::AddTail(char const* name, void* data, long value) {
         delete[] copy;
         return nullptr;
     }
-    if (tail)
-        tail->next = node;
-    else
-        head = node;
-    tail = node;
-    ++count;
-    return node;
+    return Append(node, head, tail, count);
 }
 
-GL_DListData* GL_DList::GetAt(int index) const {
-    if (index < 0 || index >= count) return nullptr;
-    GL_DListData* n = head;
-    while (index-- > 0)
-        n = n->next;
-    return n;
-}
+GL_DListData* GL_DList::GetAt(int index) const { return At(head, count, index); }
 
 void GL_DList::ClearAll() {
     while (head) {
