@@ -9,12 +9,37 @@
 namespace eink {
 namespace {
 
+// Rows of 4 to 16 bytes take two moves that may overlap: cheaper than a
+// library call per row, which is most of the cost of small rectangles.
+template <typename Word>
+void CopyNarrow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t bytes, size_t rows) {
+    for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
+        Word head, tail;
+        memcpy(&head, src, sizeof head);
+        memcpy(&tail, src + bytes - sizeof tail, sizeof tail);
+        memcpy(dst, &head, sizeof head);
+        memcpy(dst + bytes - sizeof tail, &tail, sizeof tail);
+    }
+}
+
+template <typename Word> void FillNarrow(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
+    const Word pattern = Word(~Word(0) / 0xFF) * value;
+    for (size_t r = 0; r < rows; ++r, dst += stride) {
+        memcpy(dst, &pattern, sizeof pattern);
+        memcpy(dst + bytes - sizeof pattern, &pattern, sizeof pattern);
+    }
+}
+
 void CopyPlain(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t bytes, size_t rows) {
+    if (bytes >= 8 && bytes <= 16) return CopyNarrow<uint64_t>(dst, dstStride, src, srcStride, bytes, rows);
+    if (bytes >= 4 && bytes < 8) return CopyNarrow<uint32_t>(dst, dstStride, src, srcStride, bytes, rows);
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride)
         memcpy(dst, src, bytes);
 }
 
 void FillPlain(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
+    if (bytes >= 8 && bytes <= 16) return FillNarrow<uint64_t>(dst, stride, bytes, rows, value);
+    if (bytes >= 4 && bytes < 8) return FillNarrow<uint32_t>(dst, stride, bytes, rows, value);
     for (size_t r = 0; r < rows; ++r, dst += stride)
         memset(dst, value, bytes);
 }
@@ -47,10 +72,19 @@ __attribute__((target("avx512f,avx512bw"))) void FillAvx512(uint8_t* dst, ptrdif
 }
 
 // Rows of 32 bytes or more end with one move that overlaps the previous;
-// shorter rows go to the library.
+// rows of 16 to 31 bytes are two 16-byte moves.
 __attribute__((target("avx2"))) void CopyAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src,
                                               ptrdiff_t srcStride, size_t bytes, size_t rows) {
-    if (bytes < 32) return CopyPlain(dst, dstStride, src, srcStride, bytes, rows);
+    if (bytes < 16) return CopyPlain(dst, dstStride, src, srcStride, bytes, rows);
+    if (bytes < 32) {
+        for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + bytes - 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), head);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + bytes - 16), tail);
+        }
+        return;
+    }
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
         size_t i = 0;
         for (; i + 32 <= bytes; i += 32)
@@ -64,7 +98,15 @@ __attribute__((target("avx2"))) void CopyAvx2(uint8_t* dst, ptrdiff_t dstStride,
 
 __attribute__((target("avx2"))) void FillAvx2(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows,
                                               uint8_t value) {
-    if (bytes < 32) return FillPlain(dst, stride, bytes, rows, value);
+    if (bytes < 16) return FillPlain(dst, stride, bytes, rows, value);
+    if (bytes < 32) {
+        const __m128i v = _mm_set1_epi8(char(value));
+        for (size_t r = 0; r < rows; ++r, dst += stride) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + bytes - 16), v);
+        }
+        return;
+    }
     const __m256i v = _mm256_set1_epi8(char(value));
     for (size_t r = 0; r < rows; ++r, dst += stride) {
         size_t i = 0;
