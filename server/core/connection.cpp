@@ -427,6 +427,7 @@ bool SS_ServiceBuffered(long long tick) {
             if (long l = CompleteRequest(c); l != 0) ready = c, length = l, ++count;
         }
         if (count == 0) break;
+        if (!ran) SS_HoldClock(eink::NowMs());
         ran = true;
         if (count > 1 || length < 0) {
             SS_ServiceClients(nullptr, nullptr);
@@ -447,5 +448,6 @@ bool SS_ServiceBuffered(long long tick) {
                 break;
         }
     }
+    SS_HoldClock(0);
     return ran;
 }

@@ -55,6 +55,15 @@ void SS_RunTimers(long long now);
 // write is judged request by request, as if each had come alone.
 void SS_AfterPass();
 
+// The server's clock in ms (the NowMs clock), for stamps, timers and the
+// refresh policy. Requests that run back to back from the buffers share the
+// reading taken when their batch began: a batch ends when the coarse clock
+// ticks, a few ms at most, and a reading costs as much as a small request.
+// Outside a batch it reads the clock.
+long long SS_NowMs();
+// Holds SS_NowMs at `now` for a batch; 0 ends the hold.
+void SS_HoldClock(long long now);
+
 // ---- Connections ----------------------------------------------------------------
 
 struct SSClient {

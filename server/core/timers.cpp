@@ -7,6 +7,7 @@ namespace {
 
 long long s_shutdownStartMs = 0;
 long long s_rotateStartMs = 0;
+long long s_heldClockMs = 0;
 
 } // namespace
 
@@ -26,7 +27,11 @@ void SS_RunTimers(long long now) {
     }
 }
 
+long long SS_NowMs() { return s_heldClockMs ? s_heldClockMs : eink::NowMs(); }
+
+void SS_HoldClock(long long now) { s_heldClockMs = now; }
+
 void SS_AfterPass() {
-    SS_RunTimers(eink::NowMs());
+    SS_RunTimers(SS_NowMs());
     CheckScreenUpdate();
 }

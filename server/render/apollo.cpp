@@ -22,7 +22,7 @@
 
 SSScreen* g_screen = nullptr;
 uint8_t g_refreshFileValue = 0;
-long long (*g_refreshClock)() = eink::NowMs;
+long long (*g_refreshClock)() = SS_NowMs;
 
 namespace {
 
@@ -343,7 +343,7 @@ long long SS_MsgModeEndMs() { return s_msgModeEndMs; }
 int32_t SS_SdMode() { return s_sdMode; }
 void SS_SetMsgMode(int32_t mode) {
     s_msgMode = mode;
-    if (mode == 0) s_msgModeEndMs = eink::NowMs();
+    if (mode == 0) s_msgModeEndMs = SS_NowMs();
 }
 void SS_SetSdMode(int32_t mode) { s_sdMode = mode; }
 

@@ -117,7 +117,7 @@ void HandleCopyAreaP2W(SSClient*, const uint8_t* msg, uint32_t length) {
     SSWindow* top = TopLevelOf(a.win);
     SS_SetAwaitedWindow(top ? top->d.id : 0);
     if (SS_LongWait() && top && top != SS_TopmostMappedChild()) return;
-    if (a.area.w > kLargeCopy && a.area.h > kLargeCopy) g_lastLargeCopyMs = eink::NowMs();
+    if (a.area.w > kLargeCopy && a.area.h > kLargeCopy) g_lastLargeCopyMs = SS_NowMs();
     SSWindow* w = a.win;
     if (!SS_Viewable(w) || !w->clipWithoutChildren || SS_RegionEmpty(w->clipWithoutChildren)) return;
     SSCopyArea c = a.area;
@@ -146,7 +146,7 @@ void HandleCopyAreaP2W(SSClient*, const uint8_t* msg, uint32_t length) {
     // With the refresh-file value 0 every copy that gets this far reports
     // the whole screen, also one whose area lies wholly under other windows.
     if (g_refreshFileValue == 0) MarkWholeScreen();
-    if (c.w > kLargeCopy && c.h > kLargeCopy) g_lastLargeCopyMs = eink::NowMs();
+    if (c.w > kLargeCopy && c.h > kLargeCopy) g_lastLargeCopyMs = SS_NowMs();
     SS_SetCopyInProgress(false);
 }
 
