@@ -1,8 +1,9 @@
 // Raw transfer over the server connection. The connection is non-blocking
 // (so that the event loop can select on it); a transfer that finds the socket
-// full or empty waits in poll for it instead of spinning.
+// full or empty waits for it instead of spinning.
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -34,6 +35,30 @@ struct MidWrite {
     ~MidWrite() { gMidWrite = 0; }
 };
 
+// Makes a non-blocking descriptor blocking until the end of the scope.
+class BlockingWrites {
+public:
+    BlockingWrites() = default;
+    BlockingWrites(const BlockingWrites&) = delete;
+    BlockingWrites& operator=(const BlockingWrites&) = delete;
+    ~BlockingWrites() {
+        if (fd_ >= 0) fcntl(fd_, F_SETFL, flags_);
+    }
+    // False when the descriptor's mode cannot be changed.
+    bool Engage(int fd) {
+        if (fd_ >= 0) return true;
+        int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) return false;
+        fd_ = fd;
+        flags_ = flags;
+        return true;
+    }
+
+private:
+    int fd_ = -1;
+    int flags_ = 0;
+};
+
 } // namespace
 
 bool nc::WriteInProgress() { return gMidWrite != 0; }
@@ -53,6 +78,7 @@ int NetWrite(int fd, const void* buffer, int count) {
 int nc::WriteGathered(int fd, iovec* pieces, int count) {
     if (fd < 0) return -1;
     MidWrite busy;
+    BlockingWrites blocking;
     iErrLine = 3;
     long long done = 0;
     while (count > 0) {
@@ -67,7 +93,11 @@ int nc::WriteGathered(int fd, iovec* pieces, int count) {
                 iErrLine = 5;
                 return -1;
             }
-            WaitReady(fd, POLLOUT);
+            // The socket is full: the rest goes out blocking. A blocking write
+            // goes on as soon as the server has taken some bytes, where poll
+            // would wait until three quarters of the socket had drained and
+            // let the server run dry meanwhile.
+            if (!blocking.Engage(fd)) WaitReady(fd, POLLOUT);
             continue;
         }
         done += n;

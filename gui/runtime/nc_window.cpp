@@ -62,10 +62,12 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     const uint32_t fixed = nc::Layout<proto::OP_UpdatePixmap>::length;
     if (fixed + rowBytes > proto::kMaxMessage) return 0;
     const uint32_t length = fixed + uint32_t(rowBytes);
-    // The row messages go out many at a time, each header followed by its
-    // row taken straight from the caller's data: the bytes on the wire are
-    // the same, with one system call per batch instead of one per row. Small
-    // batches join the output buffer; large ones go out with it, uncopied.
+    // One message per row, many rows to a system call. Rows up to this size
+    // are copied into the output buffer, since the kernel takes a gathered
+    // piece more slowly than the copy; longer rows (and every row when the
+    // buffer is off) go out as pieces of gathered writes, each header
+    // followed by its row taken straight from the caller's data.
+    constexpr uint32_t kCopiedRow = 4096;
     using proto::kBytesPerWrite, proto::kRowsPerWrite;
     static unsigned char headers[kRowsPerWrite][proto::kUpdatePixmapRow];
     static iovec pieces[2 * kRowsPerWrite];
@@ -76,6 +78,17 @@ int NC_UpdatePixmap(unsigned long pixmap, const unsigned char* data, int, int, i
     proto::PutU32(gReqBuffer, proto::PackHeader(proto::OP_UpdatePixmap, length));
     long long total = 0;
     int row = 0;
+    if (length <= kCopiedRow && GL_IsBuffered()) {
+        for (; row < rows; ++row) {
+            proto::PutU32(gReqBuffer + kRowField, uint32_t(row));
+            iovec message[2] = {{gReqBuffer, fixed},
+                                {const_cast<unsigned char*>(data + (row * rowBits) / 8), size_t(rowBytes)}};
+            int written = nc::QueueGathered(connFd, message, 2);
+            if (written != int(length)) return written;
+            total += written;
+        }
+        return total > 0x7FFFFFFF ? 0x7FFFFFFF : int(total);
+    }
     while (row < rows) {
         int n = 0;
         long long bytes = 0;

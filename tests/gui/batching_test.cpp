@@ -28,8 +28,8 @@
 namespace {
 
 // The recorded run: every writer, then requests that exercise the buffer's
-// edges (pixel rows small enough to be copied and large enough to go out
-// uncopied, and a message larger than the buffer).
+// edges (pixel rows short enough to be copied, rows long enough to go out
+// uncopied in gathered writes, and a message larger than the buffer).
 struct Recording {
     Bytes bytes;
     std::vector<long> returns;
@@ -54,10 +54,11 @@ Calls WriterAndEdgeCalls() {
         data[i] = uint8_t(i * 13);
     calls.insert(calls.begin() + 10, [] { return NC_UpdatePixmap(ID, rows.data(), 0, 0, 10, 3, 8); });
     calls.insert(calls.begin() + 20, [] { return NC_UpdatePixmap(ID, rows.data(), 0, 0, 600, 400, 8); });
+    calls.insert(calls.begin() + 25, [] { return NC_UpdatePixmap(ID, rows.data(), 0, 0, 5000, 48, 8); });
     calls.insert(calls.begin() + 30, [] { return NC_UserMessage("a", "b", 1, 2, 3, int(data.size()), data.data()); });
     calls.push_back([] { return NC_UpdatePixmap(ID2, rows.data(), 0, 0, 6, 5, 4); });
-    // 512 rows in one gathered write (as many pieces as one write takes)
-    // while requests are pending.
+    // Unbuffered, 512 rows in one gathered write (as many pieces as one
+    // write takes).
     calls.push_back([] { return NC_UpdatePixmap(ID3, rows.data(), 0, 0, 100, 600, 8); });
     return calls;
 }
@@ -88,6 +89,9 @@ Recording Record(const Calls& calls, bool buffered, int sendBuffer) {
     for (auto& call : calls)
         run.returns.push_back(call());
     EXPECT_GE(GL_Flush(), 0);
+    // A full socket made the writes wait; the event loop still needs it
+    // non-blocking afterwards.
+    EXPECT_TRUE(fcntl(fds[0], F_GETFL) & O_NONBLOCK);
     connFd = saved;
     GL_SetBuffered(1);
     shutdown(fds[0], SHUT_WR);
