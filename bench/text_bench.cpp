@@ -1,5 +1,6 @@
 // Anti-aliased text throughput: 10-character TextOutSingle requests at 16 and
-// 24 pixels through winserver's socket, beside x11perf's -aa10text and
+// 24 pixels through winserver's socket, one write each and through libgui's
+// writers with the output buffer on, beside x11perf's -aa10text and
 // -aa24text on Xvfb in the same run, and beside the rate at which plain
 // messages of the same size cross a Unix socket one write each (the floor
 // that one write per request sets).
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "libgui_client.h"
 #include "render/fonts.h"
 
 namespace {
@@ -46,6 +48,23 @@ double ServerGlyphRate(int fd, uint32_t pixmap, int size, int requests, double* 
     double s = Seconds(t0, Clock::now());
     *requestRate = requests / s;
     return requests * 10.0 / s;
+}
+
+// The same requests sent by a libgui client through NC_TextOutSingle, with
+// its output buffer on, as a program sends them.
+double LibguiGlyphRate(uint32_t pixmap, int size, int requests) {
+    auto send = [&](int i) {
+        NC_TextOutSingle(pixmap, 0, size, 5 + (i * 37) % 400, 40 + (i * 53) % 700, "Quartz-jig", 10,
+                         (unsigned long)(i * 4 & 0xFF));
+    };
+    for (int i = 0; i < 200; i++)
+        send(i);
+    if (!LibguiSync()) return 0;
+    auto t0 = Clock::now();
+    for (int i = 0; i < requests; i++)
+        send(i % 64);
+    if (!LibguiSync()) return 0;
+    return requests * 10.0 / Seconds(t0, Clock::now());
 }
 
 // x11perf's "trep" rate (characters per second) for each test, or 0.
@@ -108,11 +127,20 @@ int main(int argc, char** argv) {
     double req16 = 0, req24 = 0;
     double g16 = ServerGlyphRate(fd, pixmap, 16, requests, &req16);
     double g24 = ServerGlyphRate(fd, pixmap, 24, requests, &req24);
+    // A second client, through libgui, draws into the same pixmap.
+    setenv("EINK_ROOT", root.c_str(), 1);
+    double b16 = 0, b24 = 0;
+    if (OpenConnection() >= 0) {
+        b16 = LibguiGlyphRate(pixmap, 16, requests);
+        b24 = LibguiGlyphRate(pixmap, 24, requests);
+        CloseConnection();
+    } else {
+        fprintf(stderr, "libgui cannot connect: no batched column\n");
+    }
     close(fd);
     StopServer(server, SIGTERM);
     double floor42 = SocketFloor(42, 1.0);
     // The same fonts in this process (its root is read once, now).
-    setenv("EINK_ROOT", root.c_str(), 1);
     InitFonts();
     double local16 = InProcessGlyphRate(16, requests);
     double local24 = InProcessGlyphRate(24, requests);
@@ -120,15 +148,14 @@ int main(int argc, char** argv) {
     double aa10 = 0, aa24 = 0;
     XvfbRates(&aa10, &aa24);
 
-    printf("\n%-44s %14s %14s %8s\n", "10-character TextOutSingle", "winserver", "Xvfb x11perf", "ratio");
-    auto row = [](const char* name, double ours, double ref) {
-        if (ref > 0)
-            printf("%-44s %12.0f/s %12.0f/s %8.2f\n", name, ours, ref, ours / ref);
-        else
-            printf("%-44s %12.0f/s %14s %8s\n", name, ours, "-", "-");
+    printf("\n%-36s %14s %6s %14s %6s %14s\n", "10-character TextOutSingle", "unbuffered", "ratio", "libgui batched",
+           "ratio", "Xvfb x11perf");
+    auto row = [](const char* name, double ours, double batched, double ref) {
+        auto ratio = [&](double r) { return ref > 0 ? r / ref : 0.0; };
+        printf("%-36s %12.0f/s %6.2f %12.0f/s %6.2f %12.0f/s\n", name, ours, ratio(ours), batched, ratio(batched), ref);
     };
-    row("glyphs, 16 px (x11perf -aa10text)", g16, aa10);
-    row("glyphs, 24 px (x11perf -aa24text)", g24, aa24);
+    row("glyphs, 16 px (x11perf -aa10text)", g16, b16, aa10);
+    row("glyphs, 24 px (x11perf -aa24text)", g24, b24, aa24);
     printf("\n%-44s %12.0f/s\n", "socket floor, 42-byte messages, one write", floor42);
     printf("%-44s %12.0f/s  %.0f%% of the floor\n", "requests, 16 px", req16, 100.0 * req16 / floor42);
     printf("%-44s %12.0f/s  %.0f%% of the floor\n", "requests, 24 px", req24, 100.0 * req24 / floor42);

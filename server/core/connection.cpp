@@ -50,6 +50,8 @@ constexpr size_t kReadChunk = 64 * 1024;
 // A remainder this small is moved to the front before a read, so that reads
 // keep landing in the same, cached, memory.
 constexpr size_t kCheapMove = 16 * 1024;
+// Back-to-back passes between two readings of the coarse clock.
+constexpr unsigned kPassesPerClockReading = 16;
 // Room for the input of one connection: one whole largest request and the
 // start of the next.
 constexpr size_t kMaxPendingInput = 2 * proto::kMaxMessage;
@@ -438,13 +440,15 @@ bool SS_ServiceBuffered(long long tick) {
         // connection's requests back to back; no walk is needed for them.
         // Each is still a pass of its own: what a request changes in the
         // refresh state or the timers is judged before the next one runs.
-        for (;;) {
+        // The coarse clock is read every few passes only: a reading costs as
+        // much as a small request.
+        for (unsigned passes = 1;; ++passes) {
             ExecuteOne(ready, uint32_t(length));
             bool same = !ready->dead && g_doomed.empty(); // `ready` is freed by EndPass otherwise
             EndPass();
             SS_AfterPass();
             if (!same || g_quit || !g_doomed.empty() || (length = CompleteRequest(ready)) <= 0 ||
-                eink::CoarseNowMs() != tick)
+                (passes % kPassesPerClockReading == 0 && eink::CoarseNowMs() != tick))
                 break;
         }
     }

@@ -32,8 +32,9 @@ int SS_FillClientSets(fd_set* readSet, fd_set* writeSet, int maxFd, bool* pendin
 // buffered is executed.
 void SS_ServiceClients(fd_set* readSet, fd_set* writeSet);
 // Passes over what is already buffered, without reading, while the coarse
-// clock still reads `tick` and some connection holds a complete request;
-// every pass is followed by SS_AfterPass. True when any request ran.
+// clock still reads `tick` (looked at every few passes) and some connection
+// holds a complete request; every pass is followed by SS_AfterPass. True
+// when any request ran.
 bool SS_ServiceBuffered(long long tick);
 
 // Builds the SysInfo record for a connection with the given serial; returns
