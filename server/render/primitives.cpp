@@ -259,7 +259,7 @@ void PrimLine(const SSCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
     int64_t last = l - 1;
     if (first > last) return;
 
-    int64_t k = MinorSteps(m, M, first);
+    int64_t k = first == 0 ? 0 : MinorSteps(m, M, first); // no division for a line that starts inside
     int64_t d = 2 * m - M + 2 * m * first - 2 * M * k;
     int64_t a = a0 + sa * first, b = b0 + sb * k;
     // Every step of [first, last] lies inside: no per-pixel check.
