@@ -162,15 +162,16 @@ TEST(Lines, ThinLineFollowsTheDecisionRule) {
     EXPECT_EQ(c.changed(), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
 }
 
-// The line as the rule states it, plotted without clipping.
-static Points ReferenceLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+// The line as the rule states it, plotted step by step; the points inside a
+// w x h canvas.
+static Points ReferenceLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int w, int h) {
     Points out;
     if (y1 > y2) std::swap(x1, x2), std::swap(y1, y2);
     int64_t dx = std::abs(x2 - x1), dy = y2 - y1, sx = x2 > x1 ? 1 : -1;
     bool xMajor = dx >= dy;
     int64_t M = xMajor ? dx : dy, m = xMajor ? dy : dx, d = 2 * m - M, x = x1, y = y1;
     for (int64_t i = 0; i <= M; ++i) {
-        out.insert({int(x), int(y)});
+        if (x >= 0 && y >= 0 && x < w && y < h) out.insert({int(x), int(y)});
         if (xMajor)
             x += sx;
         else
@@ -189,17 +190,30 @@ static Points ReferenceLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
 
 TEST(Lines, ClippedLinesKeepExactlyThePixelsOfTheUnclippedLine) {
     std::mt19937 rng(7);
-    std::uniform_int_distribution<int> coord(-60, 90);
-    for (int n = 0; n < 400; ++n) {
-        Canvas c(31, 23);
-        int x1 = coord(rng), y1 = coord(rng), x2 = coord(rng), y2 = coord(rng);
-        if (x1 == x2 || y1 == y2) continue;
-        Dispatch(Req(kDrawLine).s32(x1).s32(y1).s32(x2).s32(y2).u32(1).done());
-        Points want;
-        for (auto p : ReferenceLine(x1, y1, x2, y2))
-            if (p.first >= 0 && p.second >= 0 && p.first < 31 && p.second < 23) want.insert(p);
-        ASSERT_EQ(c.changed(), want) << x1 << "," << y1 << " - " << x2 << "," << y2;
-    }
+    std::uniform_int_distribution<int> near(-60, 90), far(-20000, 20000), part(1, 16);
+    struct Size {
+        int w, h, lines;
+        bool far;
+    };
+    // Short lines on a small canvas; long lines (coordinates up to the
+    // largest accepted) through a canvas wider than the reciprocal's reach.
+    for (Size size : {Size{31, 23, 400, false}, Size{12000, 16, 200, true}})
+        for (int n = 0; n < size.lines; ++n) {
+            Canvas c(size.w, size.h);
+            int x1, y1, x2, y2;
+            if (size.far) {
+                // Through a point of the canvas, from far away.
+                int px = int(rng() % unsigned(size.w)), py = int(rng() % unsigned(size.h)), a = far(rng), b = far(rng);
+                int s = part(rng);
+                x1 = px + a, y1 = py + b, x2 = px - a * s / 16, y2 = py - b * s / 16;
+            } else {
+                x1 = near(rng), y1 = near(rng), x2 = near(rng), y2 = near(rng);
+            }
+            if (x1 == x2 || y1 == y2) continue;
+            Dispatch(Req(kDrawLine).s32(x1).s32(y1).s32(x2).s32(y2).u32(1).done());
+            ASSERT_EQ(c.changed(), ReferenceLine(x1, y1, x2, y2, size.w, size.h))
+                << x1 << "," << y1 << " - " << x2 << "," << y2;
+        }
 }
 
 TEST(Boxes, UpBoxNeedsFiveByFiveAndDrawsItsEightLines) {
