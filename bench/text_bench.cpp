@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,13 +28,20 @@ namespace {
 
 using namespace bench;
 
+// The i-th string of every measurement: the text, where it goes and its grey.
+constexpr char kText[] = "Quartz-jig";
+struct Placement {
+    int x, y;
+    uint32_t pixel;
+};
+Placement Place(int i) { return {5 + (i * 37) % 400, 40 + (i * 53) % 700, uint32_t(i * 4 & 0xFF)}; }
+
 // Glyphs per second of 10-letter TextOutSingle requests, one write each.
 double ServerGlyphRate(int fd, uint32_t pixmap, int size, int requests, double* requestRate) {
-    const std::string text = "Quartz-jig";
     std::vector<std::vector<uint8_t>> msgs;
     for (int i = 0; i < 64; i++) {
-        uint32_t x = uint32_t(5 + (i * 37) % 400), y = uint32_t(40 + (i * 53) % 700);
-        msgs.push_back(Request(119, {pixmap, 0, uint32_t(size), x, y, 10, uint32_t(i * 4 & 0xFF)}, text));
+        Placement p = Place(i);
+        msgs.push_back(Request(119, {pixmap, 0, uint32_t(size), uint32_t(p.x), uint32_t(p.y), 10, p.pixel}, kText));
     }
     // Warm the glyph cache and the connection.
     for (int i = 0; i < 200; i++)
@@ -54,8 +62,8 @@ double ServerGlyphRate(int fd, uint32_t pixmap, int size, int requests, double* 
 // its output buffer on, as a program sends them.
 double LibguiGlyphRate(uint32_t pixmap, int size, int requests) {
     auto send = [&](int i) {
-        NC_TextOutSingle(pixmap, 0, size, 5 + (i * 37) % 400, 40 + (i * 53) % 700, "Quartz-jig", 10,
-                         (unsigned long)(i * 4 & 0xFF));
+        Placement p = Place(i);
+        NC_TextOutSingle(pixmap, 0, size, p.x, p.y, kText, 10, p.pixel);
     };
     for (int i = 0; i < 200; i++)
         send(i);
@@ -90,11 +98,14 @@ double InProcessGlyphRate(int size, int requests) {
     if (!FontsChooseFace(0, size, &slot)) return 0;
     std::vector<uint8_t> pixels(600 * 800, 255);
     SSTextTarget target{pixels.data(), 600, 800, 600};
-    const uint16_t text[10] = {'Q', 'u', 'a', 'r', 't', 'z', '-', 'j', 'i', 'g'};
+    uint16_t text[10];
+    std::copy(kText, kText + 10, text);
     auto t0 = Clock::now();
     int64_t sink = 0;
-    for (int i = 0; i < requests; i++)
-        sink += DrawTextFace(target, slot, 5 + (i * 37) % 400, 40 + (i * 53) % 700, text, 10, uint32_t(i * 4 & 0xFF));
+    for (int i = 0; i < requests; i++) {
+        Placement p = Place(i);
+        sink += DrawTextFace(target, slot, p.x, p.y, text, 10, p.pixel);
+    }
     double s = Seconds(t0, Clock::now());
     if (sink == 42) printf(" ");
     return requests * 10.0 / s;

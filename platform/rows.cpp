@@ -9,8 +9,9 @@
 namespace eink {
 namespace {
 
-// Rows of 4 to 16 bytes take two moves that may overlap: cheaper than a
-// library call per row, which is most of the cost of small rectangles.
+// Rows no longer than two Words take two moves of a Word that may overlap:
+// cheaper than a library call per row, which is most of the cost of small
+// rectangles.
 template <typename Word>
 void CopyNarrow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t bytes, size_t rows) {
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
@@ -22,8 +23,8 @@ void CopyNarrow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t
     }
 }
 
-template <typename Word> void FillNarrow(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
-    const Word pattern = Word(~Word(0) / 0xFF) * value;
+// `pattern` holds the value in every byte.
+template <typename Word> void FillNarrow(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, Word pattern) {
     for (size_t r = 0; r < rows; ++r, dst += stride) {
         memcpy(dst, &pattern, sizeof pattern);
         memcpy(dst + bytes - sizeof pattern, &pattern, sizeof pattern);
@@ -38,8 +39,8 @@ void CopyPlain(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t 
 }
 
 void FillPlain(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows, uint8_t value) {
-    if (bytes >= 8 && bytes <= 16) return FillNarrow<uint64_t>(dst, stride, bytes, rows, value);
-    if (bytes >= 4 && bytes < 8) return FillNarrow<uint32_t>(dst, stride, bytes, rows, value);
+    if (bytes >= 8 && bytes <= 16) return FillNarrow(dst, stride, bytes, rows, uint64_t(0x0101010101010101ull * value));
+    if (bytes >= 4 && bytes < 8) return FillNarrow(dst, stride, bytes, rows, uint32_t(0x01010101u * value));
     for (size_t r = 0; r < rows; ++r, dst += stride)
         memset(dst, value, bytes);
 }
@@ -76,15 +77,7 @@ __attribute__((target("avx512f,avx512bw"))) void FillAvx512(uint8_t* dst, ptrdif
 __attribute__((target("avx2"))) void CopyAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src,
                                               ptrdiff_t srcStride, size_t bytes, size_t rows) {
     if (bytes < 16) return CopyPlain(dst, dstStride, src, srcStride, bytes, rows);
-    if (bytes < 32) {
-        for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
-            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + bytes - 16));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), head);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + bytes - 16), tail);
-        }
-        return;
-    }
+    if (bytes < 32) return CopyNarrow<__m128i>(dst, dstStride, src, srcStride, bytes, rows);
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
         size_t i = 0;
         for (; i + 32 <= bytes; i += 32)
@@ -99,14 +92,7 @@ __attribute__((target("avx2"))) void CopyAvx2(uint8_t* dst, ptrdiff_t dstStride,
 __attribute__((target("avx2"))) void FillAvx2(uint8_t* dst, ptrdiff_t stride, size_t bytes, size_t rows,
                                               uint8_t value) {
     if (bytes < 16) return FillPlain(dst, stride, bytes, rows, value);
-    if (bytes < 32) {
-        const __m128i v = _mm_set1_epi8(char(value));
-        for (size_t r = 0; r < rows; ++r, dst += stride) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + bytes - 16), v);
-        }
-        return;
-    }
+    if (bytes < 32) return FillNarrow(dst, stride, bytes, rows, _mm_set1_epi8(char(value)));
     const __m256i v = _mm256_set1_epi8(char(value));
     for (size_t r = 0; r < rows; ++r, dst += stride) {
         size_t i = 0;
